@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include <QString>
+
+#include "model/GameProfile.h"
+
+namespace thrumwise {
+
+class Logger;
+
+// Keeps the profile list on disk as one JSON file. Holds no copy of the
+// profiles: the caller loads the whole list once and saves the whole list
+// after every change.
+class ProfileManager {
+public:
+    static constexpr std::string_view profilesFileName = "profiles.json";
+
+    // `folder` holds the profiles file; it is created when missing.
+    ProfileManager(QString folder, Logger& logger);
+
+    // The user's data folder: $XDG_DATA_HOME/Thrumwise on Linux.
+    static ProfileManager& shared();
+
+    // Creates the folder on every call (errors ignored: the following read or
+    // write fails on its own).
+    QString profilesFilePath() const;
+
+    // Never fails: an absent file gives an empty list; an unreadable one is
+    // logged, moved aside so nothing overwrites it, and also gives an empty list.
+    std::vector<GameProfile> loadProfiles() const;
+
+    // Replaces the file atomically: a failed save leaves the previous file whole.
+    void saveProfiles(const std::vector<GameProfile>& profiles) const;
+
+private:
+    void moveAside(const QString& path) const;
+
+    QString folder_;
+    Logger& logger_;
+};
+
+}  // namespace thrumwise

@@ -1,0 +1,255 @@
+#include <QTest>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "model/IsoDate.h"
+#include "model/ProfileCoding.h"
+#include "support/SampleProfiles.h"
+
+using namespace thrumwise;
+using nlohmann::ordered_json;
+
+namespace {
+
+using Mutation = std::function<void(ordered_json& profile)>;
+
+std::vector<std::string> keysOf(const ordered_json& object) {
+    std::vector<std::string> keys;
+    for (const auto& item : object.items()) {
+        keys.push_back(item.key());
+    }
+    return keys;
+}
+
+// A valid one-profile document as JSON, for the malformed cases to spoil.
+ordered_json validProfileJson() {
+    KeyMapping mapping = test::keyMapping("M1", 0, "wave", {ModifierKey::shift});
+    mapping.keyName = "A";
+    const std::vector<GameProfile> profiles{test::profile("P1", "Arena", "com.example.arena", {mapping})};
+    return ordered_json::parse(encodeProfiles(profiles))[0];
+}
+
+// Decodes and returns the error text, or "" when decoding succeeded.
+std::string decodeError(const std::string& json) {
+    try {
+        decodeProfiles(json);
+    } catch (const ProfileCodingError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Mutation)
+
+class ProfileCodingTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTripKeepsEveryField() {
+        KeyMapping key = test::keyMapping("K", 65535, "sharp_collision",
+                                          {ModifierKey::command, ModifierKey::shift});
+        key.keyName = "Ω";
+        key.cooldownMs = -5;
+        key.triggerOnHold = true;
+        key.holdRepeatIntervalMs = 51;
+        KeyMapping unnamed = test::keyMapping("U", 0, "not_in_catalogue");
+        KeyMapping mouse = test::mouseMapping("R", MouseButton::right, "knock", {ModifierKey::option});
+        mouse.cooldownMs = std::numeric_limits<std::int64_t>::max();
+        GameProfile first = test::profile("P1", "Arena \"quoted\" \\ \n\t\x01", "com.example.arena",
+                                          {key, unnamed, mouse});
+        first.isEnabled = false;
+        first.blockPressmint = true;
+        first.updatedAt = *parseIsoDate("0001-01-01T00:00:00Z");
+        const std::vector<GameProfile> profiles{first, test::profile("P2", "", "")};
+
+        QVERIFY(decodeProfiles(encodeProfiles(profiles)) == profiles);
+    }
+
+    void writesKeysInFieldOrderAndLeavesAbsentOptionalsOut() {
+        KeyMapping named = test::keyMapping("K", 1, "wave");
+        named.keyName = "S";
+        const std::vector<GameProfile> profiles{test::profile(
+            "P", "Arena", "com.example.arena",
+            {named, test::keyMapping("N", 2, "wave"), test::mouseMapping("M", MouseButton::left, "wave")})};
+        const std::string text = encodeProfiles(profiles);
+        const auto document = ordered_json::parse(text);
+
+        const std::vector<std::string> profileKeys{"id", "displayName", "bundleId", "mappings",
+                                                   "isEnabled", "blockPressmint", "createdAt", "updatedAt"};
+        QVERIFY(keysOf(document[0]) == profileKeys);
+        const auto& mappings = document[0]["mappings"];
+        QVERIFY((keysOf(mappings[0]) == std::vector<std::string>{
+                     "id", "triggerType", "keyCode", "keyName", "hapticPattern", "cooldownMs",
+                     "requiredModifiers", "triggerOnHold", "holdRepeatIntervalMs"}));
+        QVERIFY(!mappings[1].contains("keyName"));
+        QVERIFY(!mappings[2].contains("keyCode"));
+        QVERIFY(!mappings[2].contains("keyName"));
+        QCOMPARE(mappings[2]["mouseButton"].get<std::string>(), std::string("left"));
+        QVERIFY(text.find("null") == std::string::npos);
+        QVERIFY(text.find("\n    \"id\": \"P\"") != std::string::npos);  // pretty-printed
+        QCOMPARE(document[0]["createdAt"].get<std::string>(), std::string("2026-03-01T10:20:30Z"));
+    }
+
+    void emptyListIsAnEmptyArray() {
+        QCOMPARE(encodeProfiles({}), std::string("[]"));
+        QVERIFY(decodeProfiles("[]").empty());
+    }
+
+    void readsKeysInAnyOrderIgnoringUnknownAndNullOptionals() {
+        const std::string json = R"([{
+            "future": {"nested": [1, 2]},
+            "updatedAt": "2024-02-29T23:59:59Z", "createdAt": "1970-01-01T00:00:00Z",
+            "blockPressmint": true, "isEnabled": false, "bundleId": "b", "displayName": "d",
+            "mappings": [{
+                "holdRepeatIntervalMs": 20, "triggerOnHold": true, "requiredModifiers": [],
+                "cooldownMs": 160.0, "hapticPattern": "knock", "mouseButton": null,
+                "keyName": null, "keyCode": 12, "triggerType": "keyboard", "id": "m", "extra": null
+            }],
+            "id": "p"
+        }])";
+        const auto profiles = decodeProfiles(json);
+        QCOMPARE(profiles.size(), std::size_t{1});
+        const KeyMapping& mapping = profiles[0].mappings[0];
+        QCOMPARE(*mapping.keyCode, std::uint16_t{12});
+        QVERIFY(!mapping.keyName.has_value());
+        QVERIFY(!mapping.mouseButton.has_value());
+        QCOMPARE(mapping.cooldownMs, std::int64_t{160});
+        QCOMPARE(profiles[0].createdAt.time_since_epoch().count(), 0);
+        QVERIFY(profiles[0].blockPressmint);
+        QVERIFY(!profiles[0].isEnabled);
+    }
+
+    void fractionalSecondsAreDroppedOnWriting() {
+        GameProfile original = test::profile("P", "Arena", "b");
+        original.createdAt += std::chrono::milliseconds(999);
+        original.updatedAt -= std::chrono::microseconds(1);
+
+        const GameProfile decoded = decodeProfiles(encodeProfiles({original}))[0];
+        QVERIFY(!(decoded == original));
+        QCOMPARE(*formatIsoDate(decoded.createdAt), std::string("2026-03-01T10:20:30Z"));
+        QCOMPARE(*formatIsoDate(decoded.updatedAt), std::string("2026-03-01T10:20:29Z"));
+    }
+
+    void modifierOrderMattersForEquality() {
+        const KeyMapping a = test::keyMapping("M", 1, "wave", {ModifierKey::shift, ModifierKey::command});
+        const KeyMapping b = test::keyMapping("M", 1, "wave", {ModifierKey::command, ModifierKey::shift});
+        QVERIFY(!(a == b));
+        QVERIFY(a.requiredModifierSet() == b.requiredModifierSet());
+    }
+
+    void encodingFailsForTextThatIsNotUtf8() {
+        const std::vector<GameProfile> profiles{test::profile("P", std::string("bad \xff name"), "b")};
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles(profiles));
+    }
+
+    void rejectsMalformedDocuments_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("not valid JSON");
+        QTest::newRow("truncated") << QByteArray(R"([{"id": "p", "displayName")")
+                                   << QStringLiteral("not valid JSON (at profile 0)");
+        const QByteArray valid = QByteArray::fromStdString(validProfileJson().dump());
+        QTest::newRow("trailing comma") << "[" + valid + ",]" << QStringLiteral("not valid JSON (at profile 1)");
+        QTest::newRow("single quotes") << QByteArray("['p']") << QStringLiteral("not valid JSON");
+        QTest::newRow("trailing garbage") << QByteArray("[] x") << QStringLiteral("not valid JSON");
+        QTest::newRow("two documents") << QByteArray("[] []") << QStringLiteral("more than one JSON value");
+        QTest::newRow("not an array") << QByteArray(R"({"id": "p"})")
+                                      << QStringLiteral("array of profiles");
+        QTest::newRow("element not an object")
+            << QByteArray("[42]") << QStringLiteral("profile 0: should be an object, not a number");
+        QTest::newRow("invalid UTF-8") << QByteArray("[\"\xff\"]") << QStringLiteral("not valid UTF-8");
+    }
+
+    void rejectsMalformedDocuments() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, expected);
+        const std::string error = decodeError(json.toStdString());
+        QVERIFY2(error.find(expected.toStdString()) != std::string::npos, error.c_str());
+    }
+
+    void rejectsMalformedValues_data() {
+        QTest::addColumn<Mutation>("mutate");
+        QTest::addColumn<QString>("expected");
+        const auto mapping = [](const char* key, ordered_json value) {
+            return Mutation([=](ordered_json& p) { p["mappings"][0][key] = value; });
+        };
+        const auto field = [](const char* key, ordered_json value) {
+            return Mutation([=](ordered_json& p) { p[key] = value; });
+        };
+        QTest::newRow("cooldown as text") << mapping("cooldownMs", "160") << QStringLiteral("\"cooldownMs\" should be an integer, not a string");
+        QTest::newRow("cooldown with fraction") << mapping("cooldownMs", 1.5) << QStringLiteral("\"cooldownMs\" should be an integer");
+        QTest::newRow("cooldown too large") << mapping("cooldownMs", 9223372036854775808ULL) << QStringLiteral("\"cooldownMs\" is outside");
+        QTest::newRow("hold interval as boolean") << mapping("holdRepeatIntervalMs", true) << QStringLiteral("\"holdRepeatIntervalMs\" should be an integer, not a boolean");
+        QTest::newRow("triggerOnHold as text") << mapping("triggerOnHold", "true") << QStringLiteral("\"triggerOnHold\" should be a boolean");
+        QTest::newRow("required key null") << mapping("triggerOnHold", nullptr) << QStringLiteral("\"triggerOnHold\" should be a boolean, not a null");
+        QTest::newRow("key code negative") << mapping("keyCode", -1) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
+        QTest::newRow("key code too large") << mapping("keyCode", 65536) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
+        QTest::newRow("key code as text") << mapping("keyCode", "12") << QStringLiteral("\"keyCode\" should be an integer");
+        QTest::newRow("key name as number") << mapping("keyName", 3) << QStringLiteral("\"keyName\" should be a string");
+        QTest::newRow("modifiers not an array") << mapping("requiredModifiers", "shift") << QStringLiteral("\"requiredModifiers\" should be an array");
+        QTest::newRow("modifier fn") << mapping("requiredModifiers", {"fn"}) << QStringLiteral("\"requiredModifiers\" has the unknown value \"fn\"");
+        QTest::newRow("modifier wrong case") << mapping("requiredModifiers", {"Shift"}) << QStringLiteral("unknown value \"Shift\"");
+        QTest::newRow("trigger type wrong case") << mapping("triggerType", "Keyboard") << QStringLiteral("\"triggerType\" has the unknown value \"Keyboard\"");
+        QTest::newRow("mouse button middle") << mapping("mouseButton", "middle") << QStringLiteral("\"mouseButton\" has the unknown value \"middle\"");
+        QTest::newRow("mouse button wrong case") << mapping("mouseButton", "Left") << QStringLiteral("unknown value \"Left\"");
+        QTest::newRow("mapping not an object") << Mutation([](ordered_json& p) { p["mappings"][0] = "x"; }) << QStringLiteral("mapping 0: should be an object, not a string");
+        QTest::newRow("mappings not an array") << field("mappings", ordered_json::object()) << QStringLiteral("\"mappings\" should be an array, not an object");
+        QTest::newRow("isEnabled as number") << field("isEnabled", 1) << QStringLiteral("\"isEnabled\" should be a boolean, not a number");
+        QTest::newRow("display name null") << field("displayName", nullptr) << QStringLiteral("\"displayName\" should be a string, not a null");
+        QTest::newRow("fractional second") << field("createdAt", "2026-03-01T10:20:30.5Z") << QStringLiteral("\"createdAt\" holds \"2026-03-01T10:20:30.5Z\"");
+        QTest::newRow("offset instead of Z") << field("createdAt", "2026-03-01T10:20:30+01:00") << QStringLiteral("\"createdAt\" holds");
+        QTest::newRow("space separator") << field("updatedAt", "2026-03-01 10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("month 13") << field("updatedAt", "2026-13-01T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("30 February") << field("updatedAt", "2026-02-30T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("hour 24") << field("updatedAt", "2026-02-03T24:00:00Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("date as number") << field("updatedAt", 1700000000) << QStringLiteral("\"updatedAt\" should be a string");
+
+        for (const char* key : {"id", "displayName", "bundleId", "mappings", "isEnabled",
+                                "blockPressmint", "createdAt", "updatedAt"}) {
+            QTest::addRow("profile without %s", key)
+                << Mutation([key](ordered_json& p) { p.erase(key); })
+                << QStringLiteral("key \"%1\" is missing").arg(QLatin1String(key));
+        }
+        for (const char* key : {"id", "triggerType", "hapticPattern", "cooldownMs",
+                                "requiredModifiers", "triggerOnHold", "holdRepeatIntervalMs"}) {
+            QTest::addRow("mapping without %s", key)
+                << Mutation([key](ordered_json& p) { p["mappings"][0].erase(key); })
+                << QStringLiteral("key \"%1\" is missing").arg(QLatin1String(key));
+        }
+    }
+
+    void rejectsMalformedValues() {
+        QFETCH(Mutation, mutate);
+        QFETCH(QString, expected);
+        // A valid profile first, so the failure must come from the spoilt second one.
+        ordered_json spoilt = validProfileJson();
+        mutate(spoilt);
+        const ordered_json document{validProfileJson(), spoilt};
+        const std::string error = decodeError(document.dump());
+        QVERIFY2(error.find(expected.toStdString()) != std::string::npos, error.c_str());
+        QVERIFY2(error.find("profile 1") == 0, error.c_str());
+    }
+
+    void errorsNameTheProfileMappingAndKey() {
+        ordered_json spoilt = validProfileJson();
+        spoilt["mappings"].push_back(spoilt["mappings"][0]);
+        spoilt["mappings"][1]["id"] = "SECOND";
+        spoilt["mappings"][1].erase("cooldownMs");
+        const std::string error = decodeError(ordered_json{spoilt}.dump());
+        QCOMPARE(error, std::string(R"(profile 0 (id "P1"), mapping 1 (id "SECOND"): key "cooldownMs" is missing)"));
+    }
+
+    void acceptsTheWholeKeyCodeRange() {
+        for (const int code : {0, 65535}) {
+            ordered_json profile = validProfileJson();
+            profile["mappings"][0]["keyCode"] = code;
+            QCOMPARE(*decodeProfiles(ordered_json{profile}.dump())[0].mappings[0].keyCode,
+                     static_cast<std::uint16_t>(code));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ProfileCodingTest)
+#include "ProfileCodingTest.moc"

@@ -1,0 +1,34 @@
+#include "support/LogRecorder.h"
+
+#include <algorithm>
+
+namespace thrumwise::test {
+
+LogRecorder::LogRecorder()
+    : logger_([this](std::string_view line) {
+          const std::scoped_lock guard(mutex_);
+          lines_.emplace_back(line);
+      }) {}
+
+std::vector<std::string> LogRecorder::lines() const {
+    const std::scoped_lock guard(mutex_);
+    return lines_;
+}
+
+std::size_t LogRecorder::count(const std::string& line) const {
+    const std::scoped_lock guard(mutex_);
+    return static_cast<std::size_t>(std::count(lines_.begin(), lines_.end(), line));
+}
+
+bool LogRecorder::containsPrefix(const std::string& prefix) const {
+    const std::scoped_lock guard(mutex_);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [&](const std::string& line) { return line.starts_with(prefix); });
+}
+
+void LogRecorder::clear() {
+    const std::scoped_lock guard(mutex_);
+    lines_.clear();
+}
+
+}  // namespace thrumwise::test
