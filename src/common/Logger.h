@@ -7,15 +7,17 @@
 
 namespace thrumwise {
 
-// One whole line per event. Lines from several threads never interleave,
-// and each is flushed at once so a crash loses nothing already logged.
+// One whole line per event; lines from several threads never interleave.
 class Logger {
 public:
     using Sink = std::function<void(std::string_view line)>;
 
     explicit Logger(Sink sink);
 
-    // Writes to standard output.
+    // Standard output, written by a background thread so that logging never
+    // puts I/O on the caller's path (the input handler logs every firing).
+    // Each line is flushed as soon as it is written; lines still queued are
+    // written at process exit.
     static Logger& shared();
 
     void log(std::string_view line);

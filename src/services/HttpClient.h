@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace thrumwise {
+
+// The outcome of one exchange: a status code, or what went wrong on the way.
+struct HttpResponse {
+    long status = 0;    // the reply's status code; 0 when no HTTP reply came
+    std::string error;  // empty when a reply came; else the transport error's description
+    std::string body;   // read only when the client was asked to keep bodies
+
+    bool isTransportError() const { return !error.empty(); }
+};
+
+// A small HTTP client with its own worker thread. Callers hand requests over
+// and never block. Requests run concurrently (unless `oneAtATime`), idle
+// connections stay open for the next request, and each request's time limit
+// covers the whole exchange, counted from the moment the request was made.
+class HttpClient {
+public:
+    struct Options {
+        std::chrono::milliseconds timeout{500};
+        // Send requests in the order made, each after the previous one has ended.
+        bool oneAtATime = false;
+        // Keep reply bodies up to this size (a larger reply is a transport
+        // error); 0 discards them.
+        std::size_t maxBodyBytes = 0;
+    };
+
+    // Runs on the worker thread.
+    using Completion = std::function<void(const HttpResponse&)>;
+
+    explicit HttpClient(Options options);
+    // Stops the worker; requests still running are abandoned without completion.
+    ~HttpClient();
+
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // POST with "Content-Type: application/json" and `body` as it is.
+    void postJson(std::string url, std::string body, Completion done);
+    // GET without a body or extra headers.
+    void get(std::string url, Completion done);
+
+private:
+    class Worker;
+    std::unique_ptr<Worker> worker_;
+};
+
+}  // namespace thrumwise
