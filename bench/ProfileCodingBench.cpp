@@ -1,10 +1,10 @@
 // Decoding and encoding a large profiles file, beside the floor: a plain
 // nlohmann::json parse of the same bytes.
-#include <benchmark/benchmark.h>
-#include <nlohmann/json.hpp>
-
 #include "model/ProfileCoding.h"
 #include "support/SampleProfiles.h"
+
+#include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -33,7 +33,8 @@ void BM_EncodeProfiles(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(encodeProfiles(profiles));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * largeProfilesFile().size()));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * largeProfilesFile().size()));
 }
 
 void BM_ParseFloor(benchmark::State& state) {

@@ -18,7 +18,9 @@ void AppState::assign(T& field, T value, Signal changed) {
     Q_EMIT(this->*changed)();
 }
 
-void AppState::setEnabled(bool enabled) { assign(isEnabled_, enabled, &AppState::isEnabledChanged); }
+void AppState::setEnabled(bool enabled) {
+    assign(isEnabled_, enabled, &AppState::isEnabledChanged);
+}
 
 void AppState::setPluginConnected(bool connected) {
     assign(isPluginConnected_, connected, &AppState::isPluginConnectedChanged);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QObject>
 #include <optional>
 #include <string>
+
+#include <QObject>
 
 namespace thrumwise {
 

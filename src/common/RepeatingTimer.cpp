@@ -1,7 +1,8 @@
 #include "common/RepeatingTimer.h"
 
-#include <QTimer>
 #include <limits>
+
+#include <QTimer>
 
 namespace thrumwise {
 

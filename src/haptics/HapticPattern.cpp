@@ -24,13 +24,18 @@ constexpr std::array<HapticPattern, 7> kCatalogue{
 
 }  // namespace
 
-const std::array<HapticPattern, 7>& HapticPattern::allPatterns() { return kCatalogue; }
+const std::array<HapticPattern, 7>& HapticPattern::allPatterns() {
+    return kCatalogue;
+}
 
-const HapticPattern& HapticPattern::defaultPattern() { return kCatalogue.front(); }
+const HapticPattern& HapticPattern::defaultPattern() {
+    return kCatalogue.front();
+}
 
 std::optional<HapticPattern> HapticPattern::find(std::string_view name) {
-    const auto* found = std::find_if(kCatalogue.begin(), kCatalogue.end(),
-                                     [name](const HapticPattern& entry) { return entry.name == name; });
+    const auto* found =
+        std::find_if(kCatalogue.begin(), kCatalogue.end(),
+                     [name](const HapticPattern& entry) { return entry.name == name; });
     if (found == kCatalogue.end()) {
         return std::nullopt;
     }

@@ -1,11 +1,10 @@
 #include "input/InputMonitor.h"
 
-#include <QMetaObject>
-
 #include "app/AppState.h"
 #include "common/Logger.h"
 #include "input/KeyNames.h"
-#include "platform/Platform.h"
+
+#include <QMetaObject>
 
 namespace thrumwise {
 
@@ -38,12 +37,6 @@ std::string mouseText(MouseButton button, bool isDown) {
 
 InputMonitor::InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger)
     : source_(source), state_(state), logger_(logger) {}
-
-InputMonitor& InputMonitor::shared() {
-    static auto* instance =
-        new InputMonitor(platform::globalEventSource(), AppState::shared(), Logger::shared());
-    return *instance;
-}
 
 void InputMonitor::start() {
     if (isMonitoring_) {
@@ -96,16 +89,24 @@ void InputMonitor::forgetHeldKeysAndButtons() {
 
 void InputMonitor::handle(const QuartzEvent& event) {
     switch (event.type) {
-        case QuartzEventType::leftMouseDown: handleMouse(MouseButton::left, true); return;
-        case QuartzEventType::leftMouseUp: handleMouse(MouseButton::left, false); return;
-        case QuartzEventType::rightMouseDown: handleMouse(MouseButton::right, true); return;
-        case QuartzEventType::rightMouseUp: handleMouse(MouseButton::right, false); return;
+        case QuartzEventType::leftMouseDown:
+            handleMouse(MouseButton::left, true);
+            return;
+        case QuartzEventType::leftMouseUp:
+            handleMouse(MouseButton::left, false);
+            return;
+        case QuartzEventType::rightMouseDown:
+            handleMouse(MouseButton::right, true);
+            return;
+        case QuartzEventType::rightMouseUp:
+            handleMouse(MouseButton::right, false);
+            return;
         case QuartzEventType::keyDown:
         case QuartzEventType::keyUp:
             // Real keyboards never send codes outside 16 bits; anything else is ignored.
             if (event.keyCode >= 0 && event.keyCode <= 0xFFFF) {
-                handleKey(static_cast<std::uint16_t>(event.keyCode), modifiersFromFlags(event.flags),
-                          event.type == QuartzEventType::keyDown);
+                handleKey(static_cast<std::uint16_t>(event.keyCode),
+                          modifiersFromFlags(event.flags), event.type == QuartzEventType::keyDown);
             }
             return;
         case QuartzEventType::flagsChanged: {
@@ -162,7 +163,9 @@ void InputMonitor::handleKey(std::uint16_t keyCode, ModifierSet modifiers, bool 
 void InputMonitor::postLastInput(std::string text) {
     QMetaObject::invokeMethod(
         &state_,
-        [&state = state_, text = std::move(text)]() mutable { state.setLastInputEvent(std::move(text)); },
+        [&state = state_, text = std::move(text)]() mutable {
+            state.setLastInputEvent(std::move(text));
+        },
         Qt::QueuedConnection);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/InputTypes.h"
+#include "platform/GlobalEventSource.h"
+
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -7,9 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "model/InputTypes.h"
-#include "platform/GlobalEventSource.h"
 
 namespace thrumwise {
 
@@ -21,14 +21,11 @@ class Logger;
 // and shows the last input in the application state.
 class InputMonitor {
 public:
-    using KeyCallback = std::function<void(std::uint16_t keyCode,
-                                           std::optional<std::string_view> keyName,
-                                           ModifierSet modifiers)>;
+    using KeyCallback = std::function<void(
+        std::uint16_t keyCode, std::optional<std::string_view> keyName, ModifierSet modifiers)>;
     using MouseCallback = std::function<void(MouseButton button, ModifierSet modifiers)>;
 
     InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger);
-
-    static InputMonitor& shared();
 
     // Does nothing while monitoring. A failure is logged and leaves the
     // monitor stopped, so a later start tries again.

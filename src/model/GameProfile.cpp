@@ -1,8 +1,8 @@
 #include "model/GameProfile.h"
 
-#include <utility>
-
 #include "model/Identifier.h"
+
+#include <utility>
 
 namespace thrumwise {
 

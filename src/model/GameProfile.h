@@ -1,10 +1,10 @@
 #pragma once
 
+#include "model/KeyMapping.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
-
-#include "model/KeyMapping.h"
 
 namespace thrumwise {
 

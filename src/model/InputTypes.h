@@ -1,12 +1,12 @@
 #pragma once
 
+#include "model/RawValue.h"
+
 #include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
-
-#include "model/RawValue.h"
 
 namespace thrumwise {
 

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t kIsoDateLength = 20;  // YYYY-MM-DDTHH:MM:SSZ
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads a run of digits the caller has already checked.
 int digitsAt(std::string_view text, std::size_t pos, std::size_t count) {

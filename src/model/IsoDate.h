@@ -1,10 +1,10 @@
 #pragma once
 
+#include "model/GameProfile.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "model/GameProfile.h"
 
 namespace thrumwise {
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "model/InputTypes.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "model/InputTypes.h"
 
 namespace thrumwise {
 

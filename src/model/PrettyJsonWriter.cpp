@@ -6,10 +6,18 @@
 
 namespace thrumwise {
 
-void PrettyJsonWriter::beginObject() { open('{'); }
-void PrettyJsonWriter::endObject() { close('}'); }
-void PrettyJsonWriter::beginArray() { open('['); }
-void PrettyJsonWriter::endArray() { close(']'); }
+void PrettyJsonWriter::beginObject() {
+    open('{');
+}
+void PrettyJsonWriter::endObject() {
+    close('}');
+}
+void PrettyJsonWriter::beginArray() {
+    open('[');
+}
+void PrettyJsonWriter::endArray() {
+    close(']');
+}
 
 void PrettyJsonWriter::key(std::string_view name) {
     beforeValue();
@@ -80,13 +88,27 @@ void PrettyJsonWriter::writeEscaped(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-            case '"': out_ += "\\\""; break;
-            case '\\': out_ += "\\\\"; break;
-            case '\b': out_ += "\\b"; break;
-            case '\f': out_ += "\\f"; break;
-            case '\n': out_ += "\\n"; break;
-            case '\r': out_ += "\\r"; break;
-            case '\t': out_ += "\\t"; break;
+            case '"':
+                out_ += "\\\"";
+                break;
+            case '\\':
+                out_ += "\\\\";
+                break;
+            case '\b':
+                out_ += "\\b";
+                break;
+            case '\f':
+                out_ += "\\f";
+                break;
+            case '\n':
+                out_ += "\\n";
+                break;
+            case '\r':
+                out_ += "\\r";
+                break;
+            case '\t':
+                out_ += "\\t";
+                break;
             default:
                 if (byte < 0x20) {
                     out_ += "\\u00";

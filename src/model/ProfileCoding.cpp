@@ -1,13 +1,13 @@
 #include "model/ProfileCoding.h"
 
+#include "model/IsoDate.h"
+#include "model/PrettyJsonWriter.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <simdjson.h>
-
-#include "model/IsoDate.h"
-#include "model/PrettyJsonWriter.h"
 
 namespace thrumwise {
 
@@ -134,12 +134,18 @@ private:
 
 std::string describeType(od::value& value) {
     switch (value.type().value()) {
-        case od::json_type::array: return "an array";
-        case od::json_type::object: return "an object";
-        case od::json_type::number: return "a number";
-        case od::json_type::string: return "a string";
-        case od::json_type::boolean: return "a boolean";
-        case od::json_type::null: return "a null";
+        case od::json_type::array:
+            return "an array";
+        case od::json_type::object:
+            return "an object";
+        case od::json_type::number:
+            return "a number";
+        case od::json_type::string:
+            return "a string";
+        case od::json_type::boolean:
+            return "a boolean";
+        case od::json_type::null:
+            return "a null";
     }
     return "an unknown value";
 }
@@ -285,7 +291,8 @@ KeyMapping decodeMapping(od::value element, Location where) {
         } else if (key == "keyCode") {
             mapping.keyCode.reset();
             if (!ValueReader::isNull(value)) {
-                mapping.keyCode = static_cast<std::uint16_t>(read.integer(key, value, 0, kKeyCodeMax));
+                mapping.keyCode =
+                    static_cast<std::uint16_t>(read.integer(key, value, 0, kKeyCodeMax));
             }
         } else if (key == "keyName") {
             mapping.keyName.reset();
@@ -307,7 +314,8 @@ KeyMapping decodeMapping(od::value element, Location where) {
             mapping.requiredModifiers.clear();
             for (auto modifier : read.array(key, value)) {
                 od::value modifierValue = modifier.value();
-                mapping.requiredModifiers.push_back(read.enumeration<ModifierKey>(key, modifierValue));
+                mapping.requiredModifiers.push_back(
+                    read.enumeration<ModifierKey>(key, modifierValue));
             }
             required.saw(4);
         } else if (key == "triggerOnHold") {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "model/GameProfile.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "model/GameProfile.h"
 
 namespace thrumwise {
 

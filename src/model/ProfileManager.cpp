@@ -1,14 +1,15 @@
 #include "model/ProfileManager.h"
 
+#include "common/Logger.h"
+#include "model/ProfileCoding.h"
+
+#include <string>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <string>
-
-#include "common/Logger.h"
-#include "model/ProfileCoding.h"
 
 namespace thrumwise {
 
@@ -37,10 +38,10 @@ ProfileManager::ProfileManager(QString folder, Logger& logger)
     : folder_(std::move(folder)), logger_(logger) {}
 
 ProfileManager& ProfileManager::shared() {
-    static auto* instance = new ProfileManager(
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-            QStringLiteral("/Thrumwise"),
-        Logger::shared());
+    static auto* instance =
+        new ProfileManager(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                               QStringLiteral("/Thrumwise"),
+                           Logger::shared());
     return *instance;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "model/GameProfile.h"
+
 #include <string_view>
 #include <vector>
 
 #include <QString>
-
-#include "model/GameProfile.h"
 
 namespace thrumwise {
 

@@ -1,6 +1,6 @@
-#include <QTest>
-
 #include "haptics/HapticPattern.h"
+
+#include <QTest>
 
 using namespace thrumwise;
 
@@ -11,9 +11,12 @@ private Q_SLOTS:
     void catalogueHoldsTheSevenEffectsInPickerOrder() {
         const auto& all = HapticPattern::allPatterns();
         const std::vector<std::pair<std::string_view, std::string_view>> expected{
-            {"sharp_collision", "Recoil 1"}, {"sharp_state_change", "Recoil 2"},
-            {"subtle_collision", "Movement 1"}, {"damp_collision", "Movement 2"},
-            {"damp_state_change", "Jump"},    {"wave", "Interact 1"},
+            {"sharp_collision", "Recoil 1"},
+            {"sharp_state_change", "Recoil 2"},
+            {"subtle_collision", "Movement 1"},
+            {"damp_collision", "Movement 2"},
+            {"damp_state_change", "Jump"},
+            {"wave", "Interact 1"},
             {"knock", "Interact 2"}};
         QCOMPARE(all.size(), expected.size());
         for (std::size_t i = 0; i < all.size(); ++i) {

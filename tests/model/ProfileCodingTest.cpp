@@ -1,10 +1,11 @@
-#include <QTest>
-#include <functional>
-#include <nlohmann/json.hpp>
-
 #include "model/IsoDate.h"
 #include "model/ProfileCoding.h"
 #include "support/SampleProfiles.h"
+
+#include <functional>
+
+#include <QTest>
+#include <nlohmann/json.hpp>
 
 using namespace thrumwise;
 using nlohmann::ordered_json;
@@ -25,7 +26,8 @@ std::vector<std::string> keysOf(const ordered_json& object) {
 ordered_json validProfileJson() {
     KeyMapping mapping = test::keyMapping("M1", 0, "wave", {ModifierKey::shift});
     mapping.keyName = "A";
-    const std::vector<GameProfile> profiles{test::profile("P1", "Arena", "com.example.arena", {mapping})};
+    const std::vector<GameProfile> profiles{
+        test::profile("P1", "Arena", "com.example.arena", {mapping})};
     return ordered_json::parse(encodeProfiles(profiles))[0];
 }
 
@@ -55,7 +57,8 @@ private Q_SLOTS:
         key.triggerOnHold = true;
         key.holdRepeatIntervalMs = 51;
         KeyMapping unnamed = test::keyMapping("U", 0, "not_in_catalogue");
-        KeyMapping mouse = test::mouseMapping("R", MouseButton::right, "knock", {ModifierKey::option});
+        KeyMapping mouse =
+            test::mouseMapping("R", MouseButton::right, "knock", {ModifierKey::option});
         mouse.cooldownMs = std::numeric_limits<std::int64_t>::max();
         GameProfile first = test::profile("P1", "Arena \"quoted\" \\ \n\t\x01", "com.example.arena",
                                           {key, unnamed, mouse});
@@ -70,19 +73,22 @@ private Q_SLOTS:
     void writesKeysInFieldOrderAndLeavesAbsentOptionalsOut() {
         KeyMapping named = test::keyMapping("K", 1, "wave");
         named.keyName = "S";
-        const std::vector<GameProfile> profiles{test::profile(
-            "P", "Arena", "com.example.arena",
-            {named, test::keyMapping("N", 2, "wave"), test::mouseMapping("M", MouseButton::left, "wave")})};
+        const std::vector<GameProfile> profiles{
+            test::profile("P", "Arena", "com.example.arena",
+                          {named, test::keyMapping("N", 2, "wave"),
+                           test::mouseMapping("M", MouseButton::left, "wave")})};
         const std::string text = encodeProfiles(profiles);
         const auto document = ordered_json::parse(text);
 
-        const std::vector<std::string> profileKeys{"id", "displayName", "bundleId", "mappings",
-                                                   "isEnabled", "blockPressmint", "createdAt", "updatedAt"};
+        const std::vector<std::string> profileKeys{"id",        "displayName", "bundleId",
+                                                   "mappings",  "isEnabled",   "blockPressmint",
+                                                   "createdAt", "updatedAt"};
         QVERIFY(keysOf(document[0]) == profileKeys);
         const auto& mappings = document[0]["mappings"];
-        QVERIFY((keysOf(mappings[0]) == std::vector<std::string>{
-                     "id", "triggerType", "keyCode", "keyName", "hapticPattern", "cooldownMs",
-                     "requiredModifiers", "triggerOnHold", "holdRepeatIntervalMs"}));
+        QVERIFY((keysOf(mappings[0]) ==
+                 std::vector<std::string>{"id", "triggerType", "keyCode", "keyName",
+                                          "hapticPattern", "cooldownMs", "requiredModifiers",
+                                          "triggerOnHold", "holdRepeatIntervalMs"}));
         QVERIFY(!mappings[1].contains("keyName"));
         QVERIFY(!mappings[2].contains("keyCode"));
         QVERIFY(!mappings[2].contains("keyName"));
@@ -133,14 +139,17 @@ private Q_SLOTS:
     }
 
     void modifierOrderMattersForEquality() {
-        const KeyMapping a = test::keyMapping("M", 1, "wave", {ModifierKey::shift, ModifierKey::command});
-        const KeyMapping b = test::keyMapping("M", 1, "wave", {ModifierKey::command, ModifierKey::shift});
+        const KeyMapping a =
+            test::keyMapping("M", 1, "wave", {ModifierKey::shift, ModifierKey::command});
+        const KeyMapping b =
+            test::keyMapping("M", 1, "wave", {ModifierKey::command, ModifierKey::shift});
         QVERIFY(!(a == b));
         QVERIFY(a.requiredModifierSet() == b.requiredModifierSet());
     }
 
     void encodingFailsForTextThatIsNotUtf8() {
-        const std::vector<GameProfile> profiles{test::profile("P", std::string("bad \xff name"), "b")};
+        const std::vector<GameProfile> profiles{
+            test::profile("P", std::string("bad \xff name"), "b")};
         QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles(profiles));
     }
 
@@ -151,15 +160,18 @@ private Q_SLOTS:
         QTest::newRow("truncated") << QByteArray(R"([{"id": "p", "displayName")")
                                    << QStringLiteral("not valid JSON (at profile 0)");
         const QByteArray valid = QByteArray::fromStdString(validProfileJson().dump());
-        QTest::newRow("trailing comma") << "[" + valid + ",]" << QStringLiteral("not valid JSON (at profile 1)");
+        QTest::newRow("trailing comma")
+            << "[" + valid + ",]" << QStringLiteral("not valid JSON (at profile 1)");
         QTest::newRow("single quotes") << QByteArray("['p']") << QStringLiteral("not valid JSON");
         QTest::newRow("trailing garbage") << QByteArray("[] x") << QStringLiteral("not valid JSON");
-        QTest::newRow("two documents") << QByteArray("[] []") << QStringLiteral("more than one JSON value");
-        QTest::newRow("not an array") << QByteArray(R"({"id": "p"})")
-                                      << QStringLiteral("array of profiles");
+        QTest::newRow("two documents")
+            << QByteArray("[] []") << QStringLiteral("more than one JSON value");
+        QTest::newRow("not an array")
+            << QByteArray(R"({"id": "p"})") << QStringLiteral("array of profiles");
         QTest::newRow("element not an object")
             << QByteArray("[42]") << QStringLiteral("profile 0: should be an object, not a number");
-        QTest::newRow("invalid UTF-8") << QByteArray("[\"\xff\"]") << QStringLiteral("not valid UTF-8");
+        QTest::newRow("invalid UTF-8")
+            << QByteArray("[\"\xff\"]") << QStringLiteral("not valid UTF-8");
     }
 
     void rejectsMalformedDocuments() {
@@ -178,33 +190,73 @@ private Q_SLOTS:
         const auto field = [](const char* key, ordered_json value) {
             return Mutation([=](ordered_json& p) { p[key] = value; });
         };
-        QTest::newRow("cooldown as text") << mapping("cooldownMs", "160") << QStringLiteral("\"cooldownMs\" should be an integer, not a string");
-        QTest::newRow("cooldown with fraction") << mapping("cooldownMs", 1.5) << QStringLiteral("\"cooldownMs\" should be an integer");
-        QTest::newRow("cooldown too large") << mapping("cooldownMs", 9223372036854775808ULL) << QStringLiteral("\"cooldownMs\" is outside");
-        QTest::newRow("hold interval as boolean") << mapping("holdRepeatIntervalMs", true) << QStringLiteral("\"holdRepeatIntervalMs\" should be an integer, not a boolean");
-        QTest::newRow("triggerOnHold as text") << mapping("triggerOnHold", "true") << QStringLiteral("\"triggerOnHold\" should be a boolean");
-        QTest::newRow("required key null") << mapping("triggerOnHold", nullptr) << QStringLiteral("\"triggerOnHold\" should be a boolean, not a null");
-        QTest::newRow("key code negative") << mapping("keyCode", -1) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
-        QTest::newRow("key code too large") << mapping("keyCode", 65536) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
-        QTest::newRow("key code as text") << mapping("keyCode", "12") << QStringLiteral("\"keyCode\" should be an integer");
-        QTest::newRow("key name as number") << mapping("keyName", 3) << QStringLiteral("\"keyName\" should be a string");
-        QTest::newRow("modifiers not an array") << mapping("requiredModifiers", "shift") << QStringLiteral("\"requiredModifiers\" should be an array");
-        QTest::newRow("modifier fn") << mapping("requiredModifiers", {"fn"}) << QStringLiteral("\"requiredModifiers\" has the unknown value \"fn\"");
-        QTest::newRow("modifier wrong case") << mapping("requiredModifiers", {"Shift"}) << QStringLiteral("unknown value \"Shift\"");
-        QTest::newRow("trigger type wrong case") << mapping("triggerType", "Keyboard") << QStringLiteral("\"triggerType\" has the unknown value \"Keyboard\"");
-        QTest::newRow("mouse button middle") << mapping("mouseButton", "middle") << QStringLiteral("\"mouseButton\" has the unknown value \"middle\"");
-        QTest::newRow("mouse button wrong case") << mapping("mouseButton", "Left") << QStringLiteral("unknown value \"Left\"");
-        QTest::newRow("mapping not an object") << Mutation([](ordered_json& p) { p["mappings"][0] = "x"; }) << QStringLiteral("mapping 0: should be an object, not a string");
-        QTest::newRow("mappings not an array") << field("mappings", ordered_json::object()) << QStringLiteral("\"mappings\" should be an array, not an object");
-        QTest::newRow("isEnabled as number") << field("isEnabled", 1) << QStringLiteral("\"isEnabled\" should be a boolean, not a number");
-        QTest::newRow("display name null") << field("displayName", nullptr) << QStringLiteral("\"displayName\" should be a string, not a null");
-        QTest::newRow("fractional second") << field("createdAt", "2026-03-01T10:20:30.5Z") << QStringLiteral("\"createdAt\" holds \"2026-03-01T10:20:30.5Z\"");
-        QTest::newRow("offset instead of Z") << field("createdAt", "2026-03-01T10:20:30+01:00") << QStringLiteral("\"createdAt\" holds");
-        QTest::newRow("space separator") << field("updatedAt", "2026-03-01 10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("month 13") << field("updatedAt", "2026-13-01T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("30 February") << field("updatedAt", "2026-02-30T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("hour 24") << field("updatedAt", "2026-02-03T24:00:00Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("date as number") << field("updatedAt", 1700000000) << QStringLiteral("\"updatedAt\" should be a string");
+        QTest::newRow("cooldown as text")
+            << mapping("cooldownMs", "160")
+            << QStringLiteral("\"cooldownMs\" should be an integer, not a string");
+        QTest::newRow("cooldown with fraction")
+            << mapping("cooldownMs", 1.5) << QStringLiteral("\"cooldownMs\" should be an integer");
+        QTest::newRow("cooldown too large") << mapping("cooldownMs", 9223372036854775808ULL)
+                                            << QStringLiteral("\"cooldownMs\" is outside");
+        QTest::newRow("hold interval as boolean")
+            << mapping("holdRepeatIntervalMs", true)
+            << QStringLiteral("\"holdRepeatIntervalMs\" should be an integer, not a boolean");
+        QTest::newRow("triggerOnHold as text")
+            << mapping("triggerOnHold", "true")
+            << QStringLiteral("\"triggerOnHold\" should be a boolean");
+        QTest::newRow("required key null")
+            << mapping("triggerOnHold", nullptr)
+            << QStringLiteral("\"triggerOnHold\" should be a boolean, not a null");
+        QTest::newRow("key code negative")
+            << mapping("keyCode", -1) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
+        QTest::newRow("key code too large")
+            << mapping("keyCode", 65536) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
+        QTest::newRow("key code as text")
+            << mapping("keyCode", "12") << QStringLiteral("\"keyCode\" should be an integer");
+        QTest::newRow("key name as number")
+            << mapping("keyName", 3) << QStringLiteral("\"keyName\" should be a string");
+        QTest::newRow("modifiers not an array")
+            << mapping("requiredModifiers", "shift")
+            << QStringLiteral("\"requiredModifiers\" should be an array");
+        QTest::newRow("modifier fn")
+            << mapping("requiredModifiers", {"fn"})
+            << QStringLiteral("\"requiredModifiers\" has the unknown value \"fn\"");
+        QTest::newRow("modifier wrong case")
+            << mapping("requiredModifiers", {"Shift"}) << QStringLiteral("unknown value \"Shift\"");
+        QTest::newRow("trigger type wrong case")
+            << mapping("triggerType", "Keyboard")
+            << QStringLiteral("\"triggerType\" has the unknown value \"Keyboard\"");
+        QTest::newRow("mouse button middle")
+            << mapping("mouseButton", "middle")
+            << QStringLiteral("\"mouseButton\" has the unknown value \"middle\"");
+        QTest::newRow("mouse button wrong case")
+            << mapping("mouseButton", "Left") << QStringLiteral("unknown value \"Left\"");
+        QTest::newRow("mapping not an object")
+            << Mutation([](ordered_json& p) { p["mappings"][0] = "x"; })
+            << QStringLiteral("mapping 0: should be an object, not a string");
+        QTest::newRow("mappings not an array")
+            << field("mappings", ordered_json::object())
+            << QStringLiteral("\"mappings\" should be an array, not an object");
+        QTest::newRow("isEnabled as number")
+            << field("isEnabled", 1)
+            << QStringLiteral("\"isEnabled\" should be a boolean, not a number");
+        QTest::newRow("display name null")
+            << field("displayName", nullptr)
+            << QStringLiteral("\"displayName\" should be a string, not a null");
+        QTest::newRow("fractional second")
+            << field("createdAt", "2026-03-01T10:20:30.5Z")
+            << QStringLiteral("\"createdAt\" holds \"2026-03-01T10:20:30.5Z\"");
+        QTest::newRow("offset instead of Z") << field("createdAt", "2026-03-01T10:20:30+01:00")
+                                             << QStringLiteral("\"createdAt\" holds");
+        QTest::newRow("space separator")
+            << field("updatedAt", "2026-03-01 10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("month 13") << field("updatedAt", "2026-13-01T10:20:30Z")
+                                  << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("30 February")
+            << field("updatedAt", "2026-02-30T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("hour 24") << field("updatedAt", "2026-02-03T24:00:00Z")
+                                 << QStringLiteral("\"updatedAt\" holds");
+        QTest::newRow("date as number")
+            << field("updatedAt", 1700000000) << QStringLiteral("\"updatedAt\" should be a string");
 
         for (const char* key : {"id", "displayName", "bundleId", "mappings", "isEnabled",
                                 "blockPressmint", "createdAt", "updatedAt"}) {
@@ -238,7 +290,10 @@ private Q_SLOTS:
         spoilt["mappings"][1]["id"] = "SECOND";
         spoilt["mappings"][1].erase("cooldownMs");
         const std::string error = decodeError(ordered_json{spoilt}.dump());
-        QCOMPARE(error, std::string(R"(profile 0 (id "P1"), mapping 1 (id "SECOND"): key "cooldownMs" is missing)"));
+        QCOMPARE(
+            error,
+            std::string(
+                R"(profile 0 (id "P1"), mapping 1 (id "SECOND"): key "cooldownMs" is missing)"));
     }
 
     void acceptsTheWholeKeyCodeRange() {

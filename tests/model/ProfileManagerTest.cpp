@@ -1,12 +1,13 @@
+#include "model/ProfileManager.h"
+#include "support/LogRecorder.h"
+#include "support/SampleProfiles.h"
+
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <unistd.h>
-
-#include "model/ProfileManager.h"
-#include "support/LogRecorder.h"
-#include "support/SampleProfiles.h"
 
 using namespace thrumwise;
 
@@ -123,7 +124,8 @@ private Q_SLOTS:
 
     void movingAsideNeverReplacesAnEarlierCopy() {
         QDir().mkpath(folder_);
-        for (const QByteArray& content : {QByteArray("first"), QByteArray("second"), QByteArray("third")}) {
+        for (const QByteArray& content :
+             {QByteArray("first"), QByteArray("second"), QByteArray("third")}) {
             writeFile(filePath(), content);
             store_->loadProfiles();
         }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/Logger.h"
+
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include "common/Logger.h"
 
 namespace thrumwise::test {
 

@@ -1,8 +1,8 @@
 #include "support/SampleProfiles.h"
 
-#include <utility>
-
 #include "model/IsoDate.h"
+
+#include <utility>
 
 namespace thrumwise::test {
 
@@ -50,8 +50,8 @@ std::vector<GameProfile> manyProfiles(int count, int mappingsEach) {
             if (m % 4 == 3) {
                 mappings.push_back(mouseMapping(id, MouseButton::right, "knock"));
             } else {
-                KeyMapping mapping = keyMapping(id, static_cast<std::uint16_t>(m), "sharp_collision",
-                                                {ModifierKey::shift});
+                KeyMapping mapping = keyMapping(id, static_cast<std::uint16_t>(m),
+                                                "sharp_collision", {ModifierKey::shift});
                 mapping.keyName = "K" + std::to_string(m);
                 mapping.cooldownMs = 160;
                 mapping.triggerOnHold = m % 2 == 0;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "model/GameProfile.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "model/GameProfile.h"
 
 namespace thrumwise::test {
 

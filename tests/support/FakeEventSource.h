@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/GlobalEventSource.h"
+
+namespace thrumwise::test {
+
+// Hands events straight to the input monitor, as the platform's source would.
+class FakeEventSource final : public GlobalEventSource {
+public:
+    bool start(EventHandler onEvent, LostHandler onLost) override {
+        ++startCount;
+        if (!startSucceeds) {
+            return false;
+        }
+        onEvent_ = std::move(onEvent);
+        onLost_ = std::move(onLost);
+        return true;
+    }
+
+    void stop() override {
+        ++stopCount;
+        onEvent_ = {};
+        onLost_ = {};
+    }
+
+    bool isDelivering() const { return static_cast<bool>(onEvent_); }
+
+    void send(const QuartzEvent& event) const {
+        if (onEvent_) {
+            onEvent_(event);
+        }
+    }
+    void keyDown(std::int64_t code, std::uint64_t flags = 0) const {
+        send({QuartzEventType::keyDown, code, flags});
+    }
+    void keyUp(std::int64_t code, std::uint64_t flags = 0) const {
+        send({QuartzEventType::keyUp, code, flags});
+    }
+    void flagsChanged(std::uint64_t flags) const {
+        send({QuartzEventType::flagsChanged, 0, flags});
+    }
+    void mouse(QuartzEventType type) const { send({type, 0, 0}); }
+
+    // The display connection dropped.
+    void lose() {
+        auto lost = std::move(onLost_);
+        onEvent_ = {};
+        onLost_ = {};
+        if (lost) {
+            lost();
+        }
+    }
+
+    bool startSucceeds = true;
+    int startCount = 0;
+    int stopCount = 0;
+
+private:
+    EventHandler onEvent_;
+    LostHandler onLost_;
+};
+
+}  // namespace thrumwise::test
