@@ -6,6 +6,7 @@
 #include "engine/TriggerEngine.h"
 #include "haptics/HapticTrigger.h"
 #include "input/InputMonitor.h"
+#include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
 #include "support/ManualTimerFactory.h"
 #include "support/SampleProfiles.h"
@@ -30,7 +31,8 @@ public:
 void BM_KeyPressThroughMonitorAndEngine(benchmark::State& state) {
     const auto mappingCount = static_cast<int>(state.range(0));
     test::FakeEventSource source;
-    AppState appState;
+    test::AppStateFixture app;
+    AppState& appState = app.state();
     Logger quiet([](std::string_view) {});
     InputMonitor monitor(source, appState, quiet);
     NullHaptics haptics;

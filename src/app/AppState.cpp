@@ -1,14 +1,33 @@
 #include "app/AppState.h"
 
+#include "model/ProfileManager.h"
+#include "services/CompanionBlocklist.h"
+
+#include <algorithm>
 #include <utility>
+
+#include <QSettings>
 
 namespace thrumwise {
 
-AppState::AppState(QObject* parent) : QObject(parent) {}
+namespace {
 
-AppState& AppState::shared() {
-    static auto* instance = new AppState();
-    return *instance;
+const QString kIsEnabledKey = QStringLiteral("isEnabled");
+const QString kHasLaunchedBeforeKey = QStringLiteral("hasLaunchedBefore");
+
+}  // namespace
+
+AppState::AppState(Services services, bool isAccessibilityGranted, QObject* parent)
+    : QObject(parent),
+      services_(std::move(services)),
+      isAccessibilityGranted_(isAccessibilityGranted) {
+    setEnabled(services_.settings.value(kIsEnabledKey, false).toBool());
+    if (!services_.settings.value(kHasLaunchedBeforeKey, false).toBool()) {
+        setEnabled(true);  // haptics are on at the very first launch
+        services_.settings.setValue(kHasLaunchedBeforeKey, true);
+        services_.settings.sync();
+    }
+    setProfiles(services_.profileStore.loadProfiles());
 }
 
 template <typename T, typename Signal>
@@ -20,10 +39,61 @@ void AppState::assign(T& field, T value, Signal changed) {
 
 void AppState::setEnabled(bool enabled) {
     assign(isEnabled_, enabled, &AppState::isEnabledChanged);
+    services_.settings.setValue(kIsEnabledKey, enabled);
+    services_.settings.sync();  // the switch survives a crash, not only a clean exit
+}
+
+void AppState::setActiveProfile(std::optional<GameProfile> profile) {
+    followBlockFlags(activeProfile_, profile ? &*profile : nullptr);
+    assign(activeProfile_, profile, &AppState::activeProfileChanged);
+    services_.handToEngine(activeProfile_);
+}
+
+void AppState::refreshActiveProfile(const GameProfile& edited) {
+    if (!activeProfile_ || activeProfile_->id != edited.id) {
+        return;
+    }
+    followBlockFlags(activeProfile_, &edited);
+    assign(activeProfile_, std::optional<GameProfile>(edited), &AppState::activeProfileChanged);
+}
+
+// The old profile is unblocked before the new one is blocked, also when both
+// are the same; each only when its own flag asks for it.
+void AppState::followBlockFlags(const std::optional<GameProfile>& previous,
+                                const GameProfile* next) {
+    if (previous && previous->blockPressmint) {
+        services_.blocklist.unblockApp(previous->bundleId);
+    }
+    if (next != nullptr && next->blockPressmint) {
+        services_.blocklist.blockApp(next->bundleId);
+    }
+}
+
+void AppState::setProfiles(std::vector<GameProfile> profiles) {
+    assign(profiles_, std::move(profiles), &AppState::profilesChanged);
+}
+
+void AppState::deleteProfile(const std::string& id) {
+    auto remaining = profiles_;
+    std::erase_if(remaining, [&id](const GameProfile& profile) { return profile.id == id; });
+    setProfiles(std::move(remaining));
+    services_.profileStore.saveProfiles(profiles_);
 }
 
 void AppState::setPluginConnected(bool connected) {
     assign(isPluginConnected_, connected, &AppState::isPluginConnectedChanged);
+}
+
+void AppState::setAccessibilityGranted(bool granted) {
+    assign(isAccessibilityGranted_, granted, &AppState::isAccessibilityGrantedChanged);
+}
+
+void AppState::setInputMonitoringGranted(bool granted) {
+    assign(isInputMonitoringGranted_, granted, &AppState::isInputMonitoringGrantedChanged);
+}
+
+void AppState::setFrontmostBundleId(std::optional<std::string> bundleId) {
+    assign(frontmostBundleId_, std::move(bundleId), &AppState::frontmostBundleIdChanged);
 }
 
 void AppState::setLastInputEvent(std::optional<std::string> text) {

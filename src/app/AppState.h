@@ -1,11 +1,20 @@
 #pragma once
 
+#include "model/GameProfile.h"
+
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QObject>
 
+class QSettings;
+
 namespace thrumwise {
+
+class CompanionBlocklist;
+class ProfileManager;
 
 // The one observable state object. Used on the GUI thread only: other threads
 // queue their assignments there. Every assignment of a published field emits
@@ -15,16 +24,50 @@ class AppState : public QObject {
     Q_OBJECT
 
 public:
-    explicit AppState(QObject* parent = nullptr);
+    // Receives every new active profile (the trigger engine's copy).
+    using ActiveProfileReceiver = std::function<void(const std::optional<GameProfile>&)>;
+
+    struct Services {
+        QSettings& settings;
+        ProfileManager& profileStore;
+        CompanionBlocklist& blocklist;
+        ActiveProfileReceiver handToEngine;
+    };
+
+    // Reads the master switch from the settings (on at the very first launch)
+    // and loads the profiles.
+    AppState(Services services, bool isAccessibilityGranted, QObject* parent = nullptr);
 
     static AppState& shared();
 
-    // The master switch.
+    // The master switch; every assignment is also stored in the settings.
     bool isEnabled() const { return isEnabled_; }
     void setEnabled(bool enabled);
 
+    const std::optional<GameProfile>& activeProfile() const { return activeProfile_; }
+    // Unblocks the old game at the companion, blocks the new one (each when its
+    // profile asks for it), publishes the profile and hands it to the engine.
+    void setActiveProfile(std::optional<GameProfile> profile);
+    // After an edit of the active profile (same id): publishes the edited copy
+    // and lets the companion follow its flag. The engine keeps its copy.
+    void refreshActiveProfile(const GameProfile& edited);
+
+    const std::vector<GameProfile>& profiles() const { return profiles_; }
+    void setProfiles(std::vector<GameProfile> profiles);
+    // Removes every profile with that id and saves the list.
+    void deleteProfile(const std::string& id);
+
     bool isPluginConnected() const { return isPluginConnected_; }
     void setPluginConnected(bool connected);
+
+    bool isAccessibilityGranted() const { return isAccessibilityGranted_; }
+    void setAccessibilityGranted(bool granted);
+
+    bool isInputMonitoringGranted() const { return isInputMonitoringGranted_; }
+    void setInputMonitoringGranted(bool granted);
+
+    const std::optional<std::string>& frontmostBundleId() const { return frontmostBundleId_; }
+    void setFrontmostBundleId(std::optional<std::string> bundleId);
 
     // "⌨ " and a key name, or a mouse button with an arrow. Never cleared.
     const std::optional<std::string>& lastInputEvent() const { return lastInputEvent_; }
@@ -33,15 +76,28 @@ public:
 Q_SIGNALS:
     void willChange();
     void isEnabledChanged();
+    void activeProfileChanged();
+    void profilesChanged();
     void isPluginConnectedChanged();
+    void isAccessibilityGrantedChanged();
+    void isInputMonitoringGrantedChanged();
+    void frontmostBundleIdChanged();
     void lastInputEventChanged();
 
 private:
     template <typename T, typename Signal>
     void assign(T& field, T value, Signal changed);
+    void followBlockFlags(const std::optional<GameProfile>& previous, const GameProfile* next);
+
+    Services services_;
 
     bool isEnabled_ = true;
+    std::optional<GameProfile> activeProfile_;
+    std::vector<GameProfile> profiles_;
     bool isPluginConnected_ = false;
+    bool isAccessibilityGranted_ = false;
+    bool isInputMonitoringGranted_ = false;
+    std::optional<std::string> frontmostBundleId_;
     std::optional<std::string> lastInputEvent_;
 };
 

@@ -1,6 +1,7 @@
 #include "app/AppState.h"
 #include "engine/TriggerEngine.h"
 #include "input/InputMonitor.h"
+#include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
 #include "support/FakeHapticTrigger.h"
 #include "support/LogRecorder.h"
@@ -37,7 +38,8 @@ class TriggerEngineTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::FakeEventSource> source_;
-    std::unique_ptr<AppState> state_;
+    std::unique_ptr<test::AppStateFixture> app_;
+    AppState* state_ = nullptr;
     std::unique_ptr<test::LogRecorder> log_;
     std::unique_ptr<InputMonitor> monitor_;
     std::unique_ptr<test::FakeHapticTrigger> haptics_;
@@ -60,7 +62,8 @@ class TriggerEngineTest : public QObject {
 private Q_SLOTS:
     void init() {
         source_ = std::make_unique<test::FakeEventSource>();
-        state_ = std::make_unique<AppState>();
+        app_ = std::make_unique<test::AppStateFixture>();
+        state_ = &app_->state();
         log_ = std::make_unique<test::LogRecorder>();
         monitor_ = std::make_unique<InputMonitor>(*source_, *state_, log_->logger());
         haptics_ = std::make_unique<test::FakeHapticTrigger>();

@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 #include "input/InputMonitor.h"
+#include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
 #include "support/LogRecorder.h"
 
@@ -30,7 +31,8 @@ class InputMonitorTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeEventSource> source_;
-    std::unique_ptr<AppState> state_;
+    std::unique_ptr<test::AppStateFixture> app_;
+    AppState* state_ = nullptr;
     std::unique_ptr<test::LogRecorder> log_;
     std::unique_ptr<InputMonitor> monitor_;
     std::vector<KeyCall> keys_;
@@ -41,7 +43,8 @@ class InputMonitorTest : public QObject {
 private Q_SLOTS:
     void init() {
         source_ = std::make_unique<FakeEventSource>();
-        state_ = std::make_unique<AppState>();
+        app_ = std::make_unique<test::AppStateFixture>();
+        state_ = &app_->state();
         log_ = std::make_unique<test::LogRecorder>();
         monitor_ = std::make_unique<InputMonitor>(*source_, *state_, log_->logger());
         keys_.clear();
@@ -66,7 +69,7 @@ private Q_SLOTS:
     }
 
     void holdingAKeyReportsOnePressAndPostsEveryRepeat() {
-        QSignalSpy posts(state_.get(), &AppState::lastInputEventChanged);
+        QSignalSpy posts(state_, &AppState::lastInputEventChanged);
         source_->keyDown(0);
         source_->keyDown(0);  // auto-repeat
         source_->keyDown(0);
@@ -124,7 +127,7 @@ private Q_SLOTS:
 
     void mouseTextsNameButtonAndDirection() {
         QStringList seen;
-        connect(state_.get(), &AppState::lastInputEventChanged, this,
+        connect(state_, &AppState::lastInputEventChanged, this,
                 [&] { seen << QString::fromStdString(*state_->lastInputEvent()); });
         for (auto type : {QuartzEventType::leftMouseDown, QuartzEventType::leftMouseUp,
                           QuartzEventType::rightMouseDown, QuartzEventType::rightMouseUp}) {
@@ -137,7 +140,7 @@ private Q_SLOTS:
     }
 
     void otherButtonsAndOutOfRangeCodesAreIgnored() {
-        QSignalSpy posts(state_.get(), &AppState::lastInputEventChanged);
+        QSignalSpy posts(state_, &AppState::lastInputEventChanged);
         source_->mouse(QuartzEventType::otherMouseDown);
         source_->mouse(QuartzEventType::otherMouseUp);
         source_->keyDown(65536);

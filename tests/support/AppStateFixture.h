@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "model/ProfileManager.h"
+#include "services/CompanionBlocklist.h"
+#include "support/LogRecorder.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace thrumwise::test {
+
+// Remembers every block and unblock request, in order ("block X", "unblock X").
+class RecordingBlocklist final : public CompanionBlocklist {
+public:
+    void blockApp(const std::string& bundleId) override { calls.push_back("block " + bundleId); }
+    void unblockApp(const std::string& bundleId) override {
+        calls.push_back("unblock " + bundleId);
+    }
+
+    std::vector<std::string> calls;
+};
+
+// An application state with its settings and profiles file in a temporary
+// folder, a recording blocklist, and a record of what was handed to the engine.
+class AppStateFixture {
+public:
+    AppStateFixture();
+
+    AppState& state() { return *state_; }
+    // A second state over the same settings and files, as at the next launch.
+    std::unique_ptr<AppState> relaunch();
+
+    QTemporaryDir folder;
+    LogRecorder log;
+    QSettings settings;
+    ProfileManager store;
+    RecordingBlocklist blocklist;
+    std::vector<std::optional<GameProfile>> handedToEngine;
+
+private:
+    std::unique_ptr<AppState> state_;
+};
+
+}  // namespace thrumwise::test
