@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace thrumwise {
+
+class AppMonitor;
+class AppState;
+class InputMonitor;
+class Logger;
+class PermissionProbe;
+class RepeatingTimer;
+class TimerFactory;
+
+// The tray agent: its item and menu, the launch sequence, the permission poll
+// that (re)starts input capture, and the orderly stop at quit.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    struct Services {
+        AppState& state;
+        InputMonitor& inputMonitor;
+        AppMonitor& appMonitor;
+        PermissionProbe& permissions;
+        TimerFactory& timers;
+        Logger& logger;
+        // Creates the trigger engine and the haptic plug-in client.
+        std::function<void()> startServices;
+        // Starts the once-per-launch update check; returns at once.
+        std::function<void()> startUpdateCheck;
+    };
+
+    static constexpr std::chrono::milliseconds permissionPollInterval{3000};
+
+    explicit AppDelegate(Services services, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    void applicationDidFinishLaunching();
+    // Stops input capture, then the frontmost application poll.
+    void applicationWillTerminate();
+
+    // The tray menu's actions.
+    void toggleEnabled();
+    void openMainWindow();
+    void openSettings();
+    void quitApp();
+
+    QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
+    QMenu* statusMenu() const { return menu_.get(); }
+
+Q_SIGNALS:
+    // The application's windows live elsewhere; the delegate only asks for them.
+    void mainWindowRequested();
+    void settingsRequested();
+
+private:
+    void createStatusItem();
+    void checkPermissions();
+
+    Services services_;
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QSystemTrayIcon> statusItem_;
+    QPointer<QAction> enableAction_;
+    std::unique_ptr<RepeatingTimer> accessibilityCheckTimer_;
+    bool wasInputMonitoringGranted_ = false;
+};
+
+}  // namespace thrumwise

@@ -1,0 +1,72 @@
+#include "ui/Style.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPalette>
+#include <QSvgRenderer>
+#include <QWidget>
+
+namespace thrumwise::style {
+
+QFont font(TextStyle style) {
+    QFont base = QApplication::font();
+    const qreal size = base.pointSizeF() > 0 ? base.pointSizeF() : 10.0;
+    switch (style) {
+        case TextStyle::title2:
+            base.setPointSizeF(size * 1.6);
+            break;
+        case TextStyle::headline:
+            base.setBold(true);
+            break;
+        case TextStyle::body:
+            break;
+        case TextStyle::caption:
+            base.setPointSizeF(size * 0.9);
+            break;
+        case TextStyle::caption2:
+            base.setPointSizeF(size * 0.8);
+            break;
+    }
+    return base;
+}
+
+QColor secondary() {
+    QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    text.setAlphaF(0.55F);
+    return text;
+}
+
+QColor positive() {
+    return {0x2e, 0xa0, 0x43};
+}
+QColor negative() {
+    return {0xd7, 0x3a, 0x32};
+}
+QColor neutral() {
+    return {0x8e, 0x8e, 0x93};
+}
+
+QPixmap symbol(const QString& name, int size, const QColor& color) {
+    const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(0, 0, size, size));
+    // The symbols are drawn in black; keep their shape, take the colour.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(0, 0, size, size), color);
+    return pixmap;
+}
+
+void apply(QWidget& widget, TextStyle style, const QColor& color) {
+    widget.setFont(font(style));
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget.setPalette(palette);
+}
+
+}  // namespace thrumwise::style

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QString>
+
+class QWidget;
+
+namespace thrumwise::style {
+
+// The named text styles of the interface, scaled from the system's font.
+enum class TextStyle { title2, headline, body, caption, caption2 };
+
+QFont font(TextStyle style);
+
+// Colour roles.
+QColor secondary();
+QColor positive();  // green
+QColor negative();  // red
+QColor neutral();   // gray
+
+// A symbol from the bundled set (resources/icons/<name>.svg), drawn in `color`
+// at `size` device-independent pixels.
+QPixmap symbol(const QString& name, int size, const QColor& color);
+
+// Sets a label-like widget's font and text colour in one go.
+void apply(QWidget& widget, TextStyle style, const QColor& color);
+
+}  // namespace thrumwise::style
