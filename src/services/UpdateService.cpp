@@ -1,0 +1,79 @@
+#include "services/UpdateService.h"
+
+#include "services/UpdateAlert.h"
+#include "services/UpdateCheckResponse.h"
+#include "ui/MessageBoxAlertPresenter.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <nlohmann/json.hpp>
+
+namespace thrumwise {
+
+namespace {
+
+constexpr std::size_t kLargestAnswer = 1024 * 1024;
+
+}  // namespace
+
+UpdateService::UpdateService(QString endpoint, QString currentVersion, Actions actions,
+                             QObject* parent)
+    : QObject(parent),
+      endpoint_(std::move(endpoint)),
+      currentVersion_(currentVersion.isEmpty() ? QStringLiteral("1.0.0")
+                                               : std::move(currentVersion)),
+      actions_(std::move(actions)),
+      http_(HttpClient::Options{std::chrono::seconds(10), false, kLargestAnswer}) {}
+
+UpdateService& UpdateService::shared() {
+    static auto* alerts = new MessageBoxAlertPresenter();
+    static auto* instance =
+        new UpdateService(configuredEndpoint(), QCoreApplication::applicationVersion(),
+                          Actions{*alerts, [](const QUrl& url) { QDesktopServices::openUrl(url); },
+                                  [] {
+                                      QCoreApplication::quit();
+                                  }});
+    return *instance;
+}
+
+QString UpdateService::configuredEndpoint() {
+    const QString fromEnvironment = qEnvironmentVariable("THRUMWISE_UPDATE_URL");
+    return fromEnvironment.isEmpty() ? QString::fromUtf8(THRUMWISE_UPDATE_URL) : fromEnvironment;
+}
+
+void UpdateService::checkForUpdates() {
+    QString base = endpoint_;
+    while (base.endsWith(QLatin1Char('/'))) {
+        base.chop(1);
+    }
+    const QUrl url(base + QStringLiteral("/check-update"), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) {
+        Q_EMIT checkFinished();
+        return;
+    }
+    const std::string body =
+        nlohmann::json{{"current_version", currentVersion_.toStdString()}}.dump();
+    http_.postJson(url.toString().toStdString(), body, [this](const HttpResponse& response) {
+        QMetaObject::invokeMethod(
+            this, [this, response] { handleAnswer(response); }, Qt::QueuedConnection);
+    });
+}
+
+// The status code is not looked at: a body that decodes is used whatever the status.
+void UpdateService::handleAnswer(const HttpResponse& response) {
+    const auto answer =
+        response.isTransportError() ? std::nullopt : UpdateCheckResponse::decode(response.body);
+    if (answer && answer->success && answer->updateAvailable) {
+        const UpdateAlert alert = UpdateAlert::forResponse(*answer);
+        const int chosen = actions_.alerts.runModal(alert);
+        if (chosen == 0 && alert.downloadUrl) {
+            actions_.openUrl(*alert.downloadUrl);
+        }
+        if (alert.quitsAfterwards) {
+            actions_.terminate();
+        }
+    }
+    Q_EMIT checkFinished();
+}
+
+}  // namespace thrumwise
