@@ -8,15 +8,16 @@
 #include <utility>
 #include <vector>
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
 
 namespace {
 
-const std::string kStarted = "[InputMonitor] Started monitoring keyboard and mouse input";
-const std::string kLost = "[InputMonitor] Lost the X display connection; monitoring stopped";
-const std::string kFailed =
+constexpr const char* kStarted = "[InputMonitor] Started monitoring keyboard and mouse input";
+constexpr const char* kLost = "[InputMonitor] Lost the X display connection; monitoring stopped";
+constexpr const char* kFailed =
     "[InputMonitor] Failed to create event tap — check Accessibility AND Input Monitoring in "
     "System Settings.";
 
@@ -62,8 +63,8 @@ QString keyUp(int code, std::uint64_t flags = 0) {
 QString flagsChanged(int code, std::uint64_t flags) {
     return describe({QuartzEventType::flagsChanged, code, flags});
 }
-QString mouse(QuartzEventType type, std::uint64_t flags = 0) {
-    return describe({type, 0, flags});
+QString mouse(QuartzEventType type) {
+    return describe({type, 0, 0});
 }
 
 }  // namespace
@@ -255,8 +256,9 @@ private Q_SLOTS:
     }
 
     void withoutAReachableDisplayStartFails() {
-        const std::string display = server_.displayName().toStdString();
-        server_.kill();
+        // A socket path of its own, so that no other server can be listening there.
+        const QTemporaryDir folder;
+        const std::string display = folder.filePath(QStringLiteral("no-server:0")).toStdString();
         X11GlobalEventSource source(display, log_.logger());
         QVERIFY(!source.start([](const QuartzEvent&) {}, [] {}));
 

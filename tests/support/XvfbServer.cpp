@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace thrumwise::test {
@@ -11,6 +12,11 @@ namespace {
 
 constexpr int kStartTimeoutMs = 15000;
 constexpr int kStopTimeoutMs = 10000;
+constexpr int kAttempts = 20;
+// Far from the low numbers that desktops and other servers take first, so
+// that a number given up by kill() is still free for restart().
+constexpr int kFirstDisplayNumber = 100;
+constexpr int kDisplayNumberLimit = 30000;
 
 }  // namespace
 
@@ -21,12 +27,16 @@ XvfbServer::~XvfbServer() {
 }
 
 bool XvfbServer::start() {
-    return launch({});
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (launch(QRandomGenerator::global()->bounded(kFirstDisplayNumber, kDisplayNumberLimit))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool XvfbServer::restart() {
-    const QString display = displayName_;
-    return !display.isEmpty() && launch({display}) && displayName_ == display;
+    return displayNumber_ >= 0 && launch(displayNumber_);
 }
 
 void XvfbServer::kill() {
@@ -34,36 +44,28 @@ void XvfbServer::kill() {
     stop(server_);
 }
 
-// Xvfb writes its display number to -displayfd once it accepts clients; with
-// no number given it picks the first free one.
-bool XvfbServer::launch(const QStringList& displayArguments) {
+// Xvfb writes the display number to -displayfd once it accepts clients, and
+// exits at once when another server has the number.
+bool XvfbServer::launch(int displayNumber) {
     kill();
+    displayNumber_ = displayNumber;
     server_ = std::make_unique<QProcess>();
     server_->setStandardErrorFile(QProcess::nullDevice());
     server_->start(
         QStringLiteral("Xvfb"),
-        displayArguments + QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                       QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                                       QStringLiteral("tcp"), QStringLiteral("-screen"),
-                                       QStringLiteral("0"), QStringLiteral("1280x1024x24")});
+        {displayName(), QStringLiteral("-displayfd"), QStringLiteral("1"),
+         QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")});
     const QDeadlineTimer deadline(kStartTimeoutMs);
     QByteArray output;
     while (!output.contains('\n')) {
         if (!server_->waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-            qWarning("Xvfb did not come up: %s", qPrintable(server_->errorString()));
             stop(server_);
             return false;
         }
         output += server_->readAllStandardOutput();
     }
-    bool isNumber = false;
-    const int number = output.trimmed().toInt(&isNumber);
-    if (!isNumber) {
-        stop(server_);
-        return false;
-    }
-    displayName_ = QStringLiteral(":%1").arg(number);
-    return true;
+    return output.trimmed().toInt() == displayNumber;
 }
 
 // openbox runs its start-up command once it manages the screen.
@@ -74,7 +76,7 @@ bool XvfbServer::startWindowManager() {
     const QString marker = home_.filePath(QStringLiteral("openbox-ready"));
     QFile::remove(marker);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), displayName_);
+    environment.insert(QStringLiteral("DISPLAY"), displayName());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
@@ -93,7 +95,7 @@ bool XvfbServer::startWindowManager() {
 
 bool XvfbServer::run(const QString& program, const QStringList& arguments) const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), displayName_);
+    environment.insert(QStringLiteral("DISPLAY"), displayName());
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setStandardOutputFile(QProcess::nullDevice());

@@ -31,21 +31,21 @@ public:
     // Starts openbox on the display and waits until it manages the screen.
     bool startWindowManager();
 
-    // ":N" while started.
-    QString displayName() const { return displayName_; }
+    // ":N"
+    QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
 
     // Runs `program` as a client of this display and waits for it to end.
     // True when it exited normally with status 0.
     bool run(const QString& program, const QStringList& arguments) const;
 
 private:
-    bool launch(const QStringList& displayArguments);
+    bool launch(int displayNumber);
     void stop(std::unique_ptr<QProcess>& process);
 
     QTemporaryDir home_;  // openbox's configuration and cache go here
     std::unique_ptr<QProcess> server_;
     std::unique_ptr<QProcess> windowManager_;
-    QString displayName_;
+    int displayNumber_ = -1;
 };
 
 }  // namespace thrumwise::test
