@@ -255,6 +255,20 @@ private Q_SLOTS:
         QCOMPARE(log_.count(kLost), std::size_t{1});
     }
 
+    // Closing says goodbye to the server, which may be gone unnoticed by then.
+    void stoppingAfterTheDisplayWentAwayIsQuiet() {
+        X11GlobalEventSource source(server_.displayName().toStdString(), log_.logger());
+        InputMonitor monitor(source, state_, log_.logger());
+        monitor.start();
+
+        server_.kill();
+        monitor.stop();
+
+        QVERIFY(!monitor.isMonitoring());
+        QCOMPARE(log_.lines(),
+                 (std::vector<std::string>{kStarted, "[InputMonitor] Stopped monitoring"}));
+    }
+
     void withoutAReachableDisplayStartFails() {
         // A socket path of its own, so that no other server can be listening there.
         const QTemporaryDir folder;
