@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+// Linux key codes translated to macOS virtual key codes, so that profiles name
+// keys the same way on every platform.
+namespace thrumwise::MacKeyCodes {
+
+// The macOS virtual key code of the key in the same place on a full-size Mac
+// keyboard as Linux (evdev) key `evdevCode`, which is an X keycode minus 8.
+// Keys a Mac keyboard lacks (Print Screen, Pause, media keys, ...) have none.
+std::optional<std::uint16_t> fromEvdev(std::uint32_t evdevCode);
+
+// Modifier keys report themselves as flags-changed events, not as key presses.
+// For a modifier key: the Quartz flag bit it sets while held, either side;
+// Caps Lock sets none of them (it is a lock, not a held modifier). Nothing for
+// any other key.
+std::optional<std::uint64_t> modifierFlag(std::uint16_t macKeyCode);
+
+}  // namespace thrumwise::MacKeyCodes

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace thrumwise::test {
+
+// A private X server (Xvfb) for tests that need a real display, optionally
+// with the openbox window manager on it. Everything it starts ends with it.
+class XvfbServer {
+public:
+    XvfbServer();
+    ~XvfbServer();
+
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // Starts Xvfb on a display number no other server uses and waits until it
+    // accepts clients. False when it did not come up.
+    bool start();
+    // Ends the server (and the window manager); its clients lose their
+    // connections. The display number stays reserved for restart().
+    void kill();
+    // Starts a new server on the same display after kill().
+    bool restart();
+
+    // Starts openbox on the display and waits until it manages the screen.
+    bool startWindowManager();
+
+    // ":N"
+    QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
+
+    // Runs `program` as a client of this display and waits for it to end.
+    // True when it exited normally with status 0.
+    bool run(const QString& program, const QStringList& arguments) const;
+
+private:
+    bool launch(int displayNumber);
+    void stop(std::unique_ptr<QProcess>& process);
+
+    QTemporaryDir home_;  // openbox's configuration and cache go here
+    std::unique_ptr<QProcess> server_;
+    std::unique_ptr<QProcess> windowManager_;
+    int displayNumber_ = -1;
+};
+
+}  // namespace thrumwise::test
