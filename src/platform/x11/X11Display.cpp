@@ -1,0 +1,36 @@
+#include "platform/x11/X11Display.h"
+
+#include <utility>
+
+#include "platform/x11/X11ErrorHandling.h"
+
+#include <X11/Xlib.h>
+
+namespace thrumwise {
+
+X11Display::X11Display(std::string name) : name_(std::move(name)) {}
+
+X11Display::~X11Display() { close(); }
+
+Display* X11Display::get() {
+    if (display_ != nullptr && isLost_) {
+        close();
+    }
+    if (display_ == nullptr) {
+        display_ = XOpenDisplay(name_.empty() ? nullptr : name_.c_str());
+        isLost_ = false;
+        if (display_ != nullptr) {
+            X11ErrorHandling::shared().adopt(display_, &isLost_);
+        }
+    }
+    return display_;
+}
+
+void X11Display::close() {
+    if (display_ != nullptr) {
+        X11ErrorHandling::shared().close(display_);
+        display_ = nullptr;
+    }
+}
+
+}  // namespace thrumwise

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// Xlib's Display, declared here so that Xlib's macros stay out of the headers.
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier)
+
+namespace thrumwise {
+
+// A display connection that survives the server going away: calls made after
+// a loss fail quietly, and the next get() opens a fresh connection.
+class X11Display {
+public:
+    // An empty name means $DISPLAY.
+    explicit X11Display(std::string name);
+    ~X11Display();
+
+    X11Display(const X11Display&) = delete;
+    X11Display& operator=(const X11Display&) = delete;
+
+    // The open connection, reopened when the last one was lost; null when the
+    // display cannot be reached.
+    _XDisplay* get();
+
+private:
+    void close();
+
+    std::string name_;
+    _XDisplay* display_ = nullptr;
+    bool isLost_ = false;
+};
+
+}  // namespace thrumwise

@@ -1,0 +1,196 @@
+#include "platform/x11/X11FrontmostApplicationSource.h"
+
+#include <memory>
+#include <vector>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include "platform/x11/X11Display.h"
+
+namespace thrumwise {
+
+namespace {
+
+struct XFreeDeleter {
+    void operator()(void* data) const {
+        if (data != nullptr) {
+            XFree(data);
+        }
+    }
+};
+
+template <typename T>
+using XPointer = std::unique_ptr<T, XFreeDeleter>;
+
+// One property of `window` as raw items; empty when it is missing or of another type.
+struct Property {
+    XPointer<unsigned char> data;
+    unsigned long count = 0;
+    bool exists = false;
+};
+
+Property readProperty(Display* display, Window window, Atom name, Atom type) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* raw = nullptr;
+    const int status = XGetWindowProperty(display, window, name, 0, 1024, False, type, &actualType,
+                                          &format, &count, &remaining, &raw);
+    Property property;
+    property.data.reset(raw);
+    if (status == Success && actualType == type) {
+        property.exists = true;
+        property.count = count;
+    }
+    return property;
+}
+
+constexpr int kDeepestSearch = 4;  // frames seldom nest more than two levels
+
+struct Atoms {
+    Atom netActiveWindow = None;
+    Atom netWmName = None;
+    Atom utf8String = None;
+    Atom wmState = None;
+};
+
+std::vector<Window> childrenOf(Display* display, Window window, Window* parent = nullptr) {
+    Window rootReturn = None;
+    Window parentReturn = None;
+    Window* children = nullptr;
+    unsigned int childCount = 0;
+    if (XQueryTree(display, window, &rootReturn, &parentReturn, &children, &childCount) == 0) {
+        return {};
+    }
+    XPointer<Window> owned(children);
+    if (parent != nullptr) {
+        *parent = parentReturn;
+    }
+    return {children, children + childCount};
+}
+
+// The window carrying the client's properties: the window itself, or the
+// nearest descendant with WM_STATE when a window manager framed it.
+Window clientWindow(Display* display, const Atoms& atoms, Window topLevel) {
+    std::vector<Window> level{topLevel};
+    for (int depth = 0; depth < kDeepestSearch && !level.empty(); ++depth) {
+        std::vector<Window> next;
+        for (const Window window : level) {
+            if (readProperty(display, window, atoms.wmState, atoms.wmState).exists) {
+                return window;
+            }
+            const auto children = childrenOf(display, window);
+            next.insert(next.end(), children.begin(), children.end());
+        }
+        level = std::move(next);
+    }
+    return topLevel;
+}
+
+// Where no EWMH window manager runs: the top-level window holding the input focus.
+Window focusedTopLevel(Display* display, const Atoms& atoms) {
+    Window focus = None;
+    int revertTo = 0;
+    XGetInputFocus(display, &focus, &revertTo);
+    if (focus == None || focus == PointerRoot) {
+        return None;
+    }
+    const Window root = DefaultRootWindow(display);
+    Window current = focus;
+    while (current != root) {
+        Window parent = None;
+        childrenOf(display, current, &parent);
+        if (parent == None) {
+            return None;  // the window went away while we climbed
+        }
+        if (parent == root) {
+            return clientWindow(display, atoms, current);
+        }
+        current = parent;
+    }
+    return None;  // the root itself has the focus
+}
+
+// The window manager's answer when it keeps one, else the input focus.
+Window activeWindow(Display* display, const Atoms& atoms) {
+    const Property active =
+        readProperty(display, DefaultRootWindow(display), atoms.netActiveWindow, XA_WINDOW);
+    if (!active.exists) {
+        return focusedTopLevel(display, atoms);
+    }
+    if (active.count == 0) {
+        return None;
+    }
+    // Already the client window, not the window manager's frame.
+    return *reinterpret_cast<const Window*>(active.data.get());
+}
+
+FrontmostApplication describe(Display* display, const Atoms& atoms, Window window) {
+    FrontmostApplication application;
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint) != 0) {
+        XPointer<char> instance(hint.res_name);
+        XPointer<char> windowClass(hint.res_class);
+        if (windowClass && *windowClass != '\0') {
+            application.bundleId = std::string(windowClass.get());
+        }
+    }
+    const Property name = readProperty(display, window, atoms.netWmName, atoms.utf8String);
+    if (name.exists && name.count > 0) {
+        application.localizedName =
+            std::string(reinterpret_cast<const char*>(name.data.get()), name.count);
+    } else {
+        char* legacy = nullptr;
+        if (XFetchName(display, window, &legacy) != 0) {
+            XPointer<char> owned(legacy);
+            application.localizedName = std::string(legacy);
+        }
+    }
+    return application;
+}
+
+}  // namespace
+
+// A window's class does not change once it is mapped, so a poll that finds the
+// same window as the last one asks the server only once.
+struct X11FrontmostApplicationSource::Cache {
+    Display* display = nullptr;  // the connection the atoms were interned on
+    Atoms atoms;
+    Window window = None;
+    FrontmostApplication application;
+};
+
+X11FrontmostApplicationSource::X11FrontmostApplicationSource(X11Display& display)
+    : display_(display), cache_(std::make_unique<Cache>()) {}
+
+X11FrontmostApplicationSource::~X11FrontmostApplicationSource() = default;
+
+std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostApplication() {
+    Display* display = display_.get();
+    if (display == nullptr) {
+        return std::nullopt;
+    }
+    Cache& cache = *cache_;
+    if (cache.display != display) {
+        cache = Cache{display,
+                      Atoms{XInternAtom(display, "_NET_ACTIVE_WINDOW", False),
+                            XInternAtom(display, "_NET_WM_NAME", False),
+                            XInternAtom(display, "UTF8_STRING", False),
+                            XInternAtom(display, "WM_STATE", False)},
+                      None, {}};
+    }
+    const Window window = activeWindow(display, cache.atoms);
+    if (window == None) {
+        return std::nullopt;
+    }
+    if (window != cache.window) {
+        cache.application = describe(display, cache.atoms, window);
+        cache.window = window;
+    }
+    return cache.application;
+}
+
+}  // namespace thrumwise
