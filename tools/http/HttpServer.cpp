@@ -274,7 +274,9 @@ bool HttpServer::serve(Connection& connection) {
         if (connection.closesAfterOutput && !connection.delayedUntil) {
             return false;
         }
-        if (connection.received.empty() || connection.delayedUntil || connection.isSilent) {
+        const bool hasMoreToAnswer =
+            !connection.received.empty() || connection.parser.failure() != 0;
+        if (!hasMoreToAnswer || connection.delayedUntil || connection.isSilent) {
             return true;
         }
     }
