@@ -20,6 +20,7 @@
 #include <semaphore>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -31,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int warmUpRequests = 200;
 constexpr int defaultSamples = 5000;
-const std::string triggerBody = "{\"event\":\"sharp_collision\"}";
+constexpr std::string_view triggerBody = R"({"event":"sharp_collision"})";
 
 // The plug-in's stand-in: answers 200 and notes when the latest request arrived.
 class ArrivalServer {
@@ -99,7 +100,7 @@ public:
         }
         request_ = "POST /trigger HTTP/1.1\r\nHost: localhost:" + std::to_string(port) +
                    "\r\nAccept: */*\r\nContent-Type: application/json\r\nContent-Length: " +
-                   std::to_string(triggerBody.size()) + "\r\n\r\n" + triggerBody;
+                   std::to_string(triggerBody.size()) + "\r\n\r\n" + std::string(triggerBody);
     }
     ~BlockingSocket() { ::close(fd_); }
     BlockingSocket(const BlockingSocket&) = delete;
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
         {"HttpClient::postJson, worker thread",
          [&] {
              bool isAccepted = false;
-             client.postJson(url, triggerBody, [&](const HttpResponse& response) {
+             client.postJson(url, std::string(triggerBody), [&](const HttpResponse& response) {
                  isAccepted = response.status == 200;
                  replied.release();
              });

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -20,7 +21,7 @@ using Reply = test::LoopbackHttpServer::Reply;
 
 namespace {
 
-const std::string failurePrefix = "[HapticClient] Failed to trigger haptic: ";
+constexpr std::string_view failurePrefix = "[HapticClient] Failed to trigger haptic: ";
 
 // A client on its own state, log and timers, talking to `port`.
 struct Fixture {
@@ -99,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(requests[1].target, std::string("/trigger"));
         QCOMPARE(requests[1].header("Content-Type").value_or(""),
                  std::string_view("application/json"));
-        QCOMPARE(requests[1].body, std::string("{\"event\":\"sharp_collision\"}"));
+        QCOMPARE(requests[1].body, std::string(R"({"event":"sharp_collision"})"));
         QCOMPARE(requests[2].body, std::string("{\"event\":\"quote\\\" back\\\\slash\"}"));
         QVERIFY(fixture.log.lines().empty());
     }
@@ -139,6 +140,32 @@ private Q_SLOTS:
         QVERIFY(fixture.log.lines().empty());
     }
 
+    void queuedUpdatesWriteTheValueCurrentWhenTheyRun() {
+        test::LoopbackHttpServer plugin;
+        plugin.setReply("/status", Reply::answer(500));
+        Fixture fixture(plugin.port());
+        QTRY_COMPARE(plugin.requestCount(), std::size_t{1});
+        std::vector<bool> mirrored;
+        connect(&fixture.state, &AppState::isPluginConnectedChanged, this,
+                [&] { mirrored.push_back(fixture.state.isPluginConnected()); });
+
+        // Both changes happen before the GUI thread runs any queued work.
+        const auto waitWithoutEvents = [&fixture](bool connected) {
+            const Clock::time_point deadline = Clock::now() + 5s;
+            while (fixture.client.isConnected() != connected && Clock::now() < deadline) {
+                std::this_thread::sleep_for(1ms);
+            }
+            return fixture.client.isConnected() == connected;
+        };
+        fixture.client.trigger("wave", {});
+        QVERIFY(waitWithoutEvents(true));
+        fixture.client.checkConnection();
+        QVERIFY(waitWithoutEvents(false));
+
+        QTRY_COMPARE(mirrored.size(), std::size_t{2});
+        QCOMPARE(mirrored, (std::vector<bool>{false, false}));
+    }
+
     void silentPluginFailsTheTriggerAtTheLimitAndLogs() {
         test::LoopbackHttpServer plugin;
         plugin.setReply("/trigger", Reply::silence());
@@ -153,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(!fixture.state.isPluginConnected());
         QCOMPARE(fixture.connectedChanges.count(), 2);
         QCOMPARE(fixture.log.lines().size(), std::size_t{1});
-        QVERIFY(fixture.log.containsPrefix(failurePrefix));
+        QVERIFY(fixture.log.containsPrefix(std::string(failurePrefix)));
     }
 
     void absentPluginFailsQuietlyOnStatusAndLoudlyOnTrigger() {

@@ -92,7 +92,7 @@ private Q_SLOTS:
         test::LoopbackHttpServer server;
         HttpClient client({.timeout = 2s});
         Outcomes outcomes;
-        client.postJson(server.url("/post"), "{\"a\":\"b c\"}", outcomes.collector(0));
+        client.postJson(server.url("/post"), R"({"a":"b c"})", outcomes.collector(0));
         QTRY_COMPARE(outcomes.count(), std::size_t{1});
         client.get(server.url("/get?x=1"), outcomes.collector(1));
         QTRY_COMPARE(outcomes.count(), std::size_t{2});
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QCOMPARE(requests[0].target, std::string("/post"));
         QCOMPARE(requests[0].header("Content-Type").value_or(""),
                  std::string_view("application/json"));
-        QCOMPARE(requests[0].body, std::string("{\"a\":\"b c\"}"));
+        QCOMPARE(requests[0].body, std::string(R"({"a":"b c"})"));
         QVERIFY(!requests[0].header("Expect"));
         QCOMPARE(requests[1].method, std::string("GET"));
         QCOMPARE(requests[1].target, std::string("/get?x=1"));

@@ -50,9 +50,9 @@ RefusingPort::RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC,
     // Bound but not listening: the port is ours, and connections are refused.
     auto* generic = reinterpret_cast<sockaddr*>(&address);
     if (fd_ < 0 || ::bind(fd_, generic, length) != 0 || ::getsockname(fd_, generic, &length) != 0) {
-        const std::system_error error(errno, std::generic_category(), "bind");
+        const int code = errno;
         ::close(fd_);
-        throw error;
+        throw std::system_error(code, std::generic_category(), "bind");
     }
     port_ = ntohs(address.sin_port);
 }

@@ -16,13 +16,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString simulatorPath = QStringLiteral(THRUMWISE_PLUGIN_SIM);
+QString simulatorPath() {
+    return QStringLiteral(THRUMWISE_PLUGIN_SIM);
+}
 
 // The simulator as a new user runs it, on a free port.
 class RunningSimulator {
 public:
     RunningSimulator() {
-        process_.start(simulatorPath, {QStringLiteral("--port"), QStringLiteral("0")});
+        process_.start(simulatorPath(), {QStringLiteral("--port"), QStringLiteral("0")});
         const QString first = nextLine();
         const auto match =
             QRegularExpression(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)$"))
@@ -101,11 +103,11 @@ private Q_SLOTS:
         HttpClient client({.timeout = 2s});
         const std::string base = "http://localhost:" + std::to_string(simulator.port());
         QCOMPARE(statusOf(client, false, base + "/status", ""), 200L);
-        QCOMPARE(statusOf(client, true, base + "/trigger", "{\"event\":\"wave\"}"), 200L);
+        QCOMPARE(statusOf(client, true, base + "/trigger", R"({"event":"wave"})"), 200L);
         QCOMPARE(statusOf(client, false, base + "/trigger", ""), 404L);
         QCOMPARE(statusOf(client, true, base + "/status", "{}"), 404L);
         QCOMPARE(statusOf(client, true, base + "/other", "{}"), 404L);
-        QCOMPARE(statusOf(client, true, base + "/trigger", "{\"event\":1}"), 400L);
+        QCOMPARE(statusOf(client, true, base + "/trigger", R"({"event":1})"), 400L);
         QCOMPARE(statusOf(client, true, base + "/trigger", "not json"), 400L);
     }
 
@@ -119,21 +121,21 @@ private Q_SLOTS:
 
     void commandLine() {
         QProcess help;
-        help.start(simulatorPath, {QStringLiteral("--help")});
+        help.start(simulatorPath(), {QStringLiteral("--help")});
         QVERIFY(help.waitForFinished(5000));
         QCOMPARE(help.exitCode(), 0);
         QVERIFY(help.readAllStandardOutput().startsWith("Usage: thrumwise-plugin-sim [--port N]"));
 
         for (const QString& wrong : {QStringLiteral("65536"), QStringLiteral("-1"), QString()}) {
             QProcess bad;
-            bad.start(simulatorPath, {QStringLiteral("--port"), wrong});
+            bad.start(simulatorPath(), {QStringLiteral("--port"), wrong});
             QVERIFY(bad.waitForFinished(5000));
             QCOMPARE(bad.exitCode(), 2);
         }
 
         const test::LoopbackHttpServer taken;
         QProcess busy;
-        busy.start(simulatorPath, {QStringLiteral("--port"), QString::number(taken.port())});
+        busy.start(simulatorPath(), {QStringLiteral("--port"), QString::number(taken.port())});
         QVERIFY(busy.waitForFinished(5000));
         QCOMPARE(busy.exitCode(), 1);
         QVERIFY(busy.readAllStandardError().contains("cannot listen on port"));

@@ -15,9 +15,9 @@ namespace thrumwise {
 class HttpRequestParser {
 public:
     struct Limits {
-        std::size_t maxHeadBytes = 8 * 1024;  // request line and headers
+        std::size_t maxHeadBytes = std::size_t{8} * 1024;  // request line and headers
         std::size_t maxHeaderCount = 64;
-        std::size_t maxBodyBytes = 64 * 1024;
+        std::size_t maxBodyBytes = std::size_t{64} * 1024;
     };
 
     explicit HttpRequestParser(Limits limits);

@@ -22,10 +22,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t readChunkBytes = 16 * 1024;
+constexpr std::size_t readChunkBytes = std::size_t{16} * 1024;
 
-std::system_error lastSystemError(const char* what) {
-    return {errno, std::generic_category(), what};
+// Throws the current errno, after closing `fd` (which may change it).
+[[noreturn]] void closeAndThrow(int fd, const char* what) {
+    const int code = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    throw std::system_error(code, std::generic_category(), what);
 }
 
 std::string_view reasonPhrase(int status) {
@@ -140,7 +145,7 @@ HttpServer::HttpServer(std::uint16_t port, Handler handler, Limits limits)
     : handler_(std::move(handler)), limits_(limits) {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0) {
-        throw lastSystemError("socket");
+        closeAndThrow(-1, "socket");
     }
     const int on = 1;
     ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -152,16 +157,12 @@ HttpServer::HttpServer(std::uint16_t port, Handler handler, Limits limits)
     auto* generic = reinterpret_cast<sockaddr*>(&address);
     if (::bind(listenFd_, generic, length) != 0 || ::listen(listenFd_, SOMAXCONN) != 0 ||
         ::getsockname(listenFd_, generic, &length) != 0) {
-        const std::system_error error = lastSystemError("listen");
-        ::close(listenFd_);
-        throw error;
+        closeAndThrow(listenFd_, "listen on 127.0.0.1");
     }
     port_ = ntohs(address.sin_port);
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) {
-        const std::system_error error = lastSystemError("eventfd");
-        ::close(listenFd_);
-        throw error;
+        closeAndThrow(listenFd_, "eventfd");
     }
     thread_ = std::thread([this] { run(); });
 }
@@ -182,8 +183,8 @@ void HttpServer::run() {
         polled.push_back({wakeFd_, POLLIN, 0});
         polled.push_back({listenFd_, POLLIN, 0});
         for (const auto& connection : connections_) {
-            const short events = static_cast<short>((connection->isReadable() ? POLLIN : 0) |
-                                                    (connection->output.empty() ? 0 : POLLOUT));
+            const auto events = static_cast<short>((connection->isReadable() ? POLLIN : 0) |
+                                                   (connection->output.empty() ? 0 : POLLOUT));
             polled.push_back({connection->fd, events, 0});
         }
         if (::poll(polled.data(), polled.size(), nextTimeoutMs()) < 0 && errno != EINTR) {
