@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -259,10 +260,16 @@ HttpResponse HttpClient::Worker::responseOf(Transfer& transfer, CURLcode result)
     } else if (transfer.isReplyTooLarge) {
         response.error =
             "The reply body is larger than " + std::to_string(options_.maxBodyBytes) + " bytes";
-    } else if (transfer.error[0] != '\0') {
-        response.error = transfer.error.data();
     } else {
-        response.error = curl_easy_strerror(result);
+        response.error =
+            transfer.error[0] != '\0' ? transfer.error.data() : curl_easy_strerror(result);
+        // curl says "Couldn't connect to server"; the system says why.
+        long systemError = 0;
+        curl_easy_getinfo(transfer.easy, CURLINFO_OS_ERRNO, &systemError);
+        if (result == CURLE_COULDNT_CONNECT && systemError != 0) {
+            response.error +=
+                " (" + std::system_category().message(static_cast<int>(systemError)) + ")";
+        }
     }
     return response;
 }
