@@ -192,7 +192,6 @@ void HttpClient::Worker::start(Request request) {
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->error.data());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Worker::receive);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, transfer.get());
     if (transfer->request.isPost) {
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, jsonHeaders_);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
