@@ -4,6 +4,7 @@
 #include "common/Logger.h"
 #include "common/RepeatingTimer.h"
 #include "platform/FrontmostApplicationSource.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 
@@ -16,6 +17,13 @@ AppMonitor::AppMonitor(FrontmostApplicationSource& source, AppState& state, Time
     : source_(source), state_(state), timers_(timers), logger_(logger) {}
 
 AppMonitor::~AppMonitor() = default;
+
+AppMonitor& AppMonitor::shared() {
+    static auto* instance =
+        new AppMonitor(platform::frontmostApplicationSource(), AppState::shared(),
+                       QtTimerFactory::shared(), Logger::shared());
+    return *instance;
+}
 
 void AppMonitor::startMonitoring() {
     timer_ = timers_.startRepeating(pollingInterval, [this] { checkFrontmostApp(); });

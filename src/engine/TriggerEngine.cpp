@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "common/Logger.h"
 #include "common/RepeatingTimer.h"
-#include "haptics/HapticTrigger.h"
+#include "haptics/HapticClient.h"
 #include "input/InputMonitor.h"
 
 #include <algorithm>
@@ -71,6 +71,13 @@ TriggerEngine::TriggerEngine(InputMonitor& monitor, HapticTrigger& haptics, AppS
     monitor_.setOnMouseUp([this](MouseButton button, ModifierSet modifiers) {
         handleMouseEvent(button, false, modifiers);
     });
+}
+
+TriggerEngine& TriggerEngine::shared() {
+    static auto* instance =
+        new TriggerEngine(InputMonitor::shared(), HapticClient::shared(), AppState::shared(),
+                          SteadyClock::shared(), QtTimerFactory::shared(), Logger::shared());
+    return *instance;
 }
 
 TriggerEngine::~TriggerEngine() {

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "common/Logger.h"
 #include "input/KeyNames.h"
+#include "platform/Platform.h"
 
 #include <QMetaObject>
 
@@ -37,6 +38,12 @@ std::string mouseText(MouseButton button, bool isDown) {
 
 InputMonitor::InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger)
     : source_(source), state_(state), logger_(logger) {}
+
+InputMonitor& InputMonitor::shared() {
+    static auto* instance =
+        new InputMonitor(platform::globalEventSource(), AppState::shared(), Logger::shared());
+    return *instance;
+}
 
 void InputMonitor::start() {
     if (isMonitoring_) {

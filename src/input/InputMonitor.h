@@ -27,6 +27,8 @@ public:
 
     InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger);
 
+    static InputMonitor& shared();
+
     // Does nothing while monitoring. A failure is logged and leaves the
     // monitor stopped, so a later start tries again.
     void start();

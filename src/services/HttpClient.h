@@ -20,12 +20,16 @@ struct HttpResponse {
 // A small HTTP client with its own worker thread. Callers hand requests over
 // and never block. Requests run concurrently (unless `oneAtATime`), idle
 // connections stay open for the next request, and each request's time limit
-// covers the whole exchange, counted from the moment the request was made.
+// covers the whole exchange, connection included, counted from the moment the
+// request was made. Only http and https are spoken; redirects are not
+// followed; loopback hosts are never reached through a proxy.
 class HttpClient {
 public:
     struct Options {
         std::chrono::milliseconds timeout{500};
-        // Send requests in the order made, each after the previous one has ended.
+        // Send requests in the order made, each after the previous one has
+        // ended. A request's limit then counts from the moment its turn came,
+        // so a slow predecessor cannot use up the time of the ones behind it.
         bool oneAtATime = false;
         // Keep reply bodies up to this size (a larger reply is a transport
         // error); 0 discards them.

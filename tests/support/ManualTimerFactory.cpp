@@ -30,6 +30,16 @@ std::size_t ManualTimerFactory::runningCount() const {
         records_.begin(), records_.end(), [](const auto& record) { return record->isRunning; }));
 }
 
+std::vector<std::chrono::milliseconds> ManualTimerFactory::runningIntervals() const {
+    std::vector<std::chrono::milliseconds> intervals;
+    for (const auto& record : records_) {
+        if (record->isRunning) {
+            intervals.push_back(record->interval);
+        }
+    }
+    return intervals;
+}
+
 void ManualTimerFactory::tickAll() {
     const auto snapshot = records_;
     for (const auto& record : snapshot) {

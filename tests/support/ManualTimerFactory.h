@@ -24,6 +24,8 @@ public:
 
     std::size_t startedCount() const { return records_.size(); }
     std::size_t runningCount() const;
+    // The intervals of the timers still running, in the order started.
+    std::vector<std::chrono::milliseconds> runningIntervals() const;
     // The most recently started timer.
     const Record& last() const { return *records_.back(); }
     const Record& at(std::size_t index) const { return *records_.at(index); }

@@ -1,8 +1,8 @@
 #include "platform/x11/X11Display.h"
 
-#include <utility>
-
 #include "platform/x11/X11ErrorHandling.h"
+
+#include <utility>
 
 #include <X11/Xlib.h>
 
@@ -10,7 +10,9 @@ namespace thrumwise {
 
 X11Display::X11Display(std::string name) : name_(std::move(name)) {}
 
-X11Display::~X11Display() { close(); }
+X11Display::~X11Display() {
+    close();
+}
 
 Display* X11Display::get() {
     if (display_ != nullptr && isLost_) {

@@ -1,13 +1,13 @@
 #include "platform/x11/X11FrontmostApplicationSource.h"
 
+#include "platform/x11/X11Display.h"
+
 #include <memory>
 #include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
-#include "platform/x11/X11Display.h"
 
 namespace thrumwise {
 
@@ -180,7 +180,8 @@ std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostAppl
                             XInternAtom(display, "_NET_WM_NAME", False),
                             XInternAtom(display, "UTF8_STRING", False),
                             XInternAtom(display, "WM_STATE", False)},
-                      None, {}};
+                      None,
+                      {}};
     }
     const Window window = activeWindow(display, cache.atoms);
     if (window == None) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include "platform/FrontmostApplicationSource.h"
+
+#include <memory>
 
 namespace thrumwise {
 

@@ -6,7 +6,9 @@ namespace thrumwise {
 
 X11PermissionProbe::X11PermissionProbe(X11Display& display) : display_(display) {}
 
-bool X11PermissionProbe::isAccessibilityGranted() { return display_.get() != nullptr; }
+bool X11PermissionProbe::isAccessibilityGranted() {
+    return display_.get() != nullptr;
+}
 
 bool X11PermissionProbe::isInputMonitoringGranted() {
     Display* display = display_.get();

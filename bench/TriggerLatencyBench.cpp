@@ -1,0 +1,176 @@
+// How long a haptic trigger request takes from the moment it is made until the
+// plug-in has read it whole, over loopback with the connection already open.
+// Each path sends its requests one after another (the next once the reply to
+// the previous is in) to the same stand-in plug-in, which notes when every
+// request arrived; the floor is a plain blocking socket writing the same bytes.
+// Run by hand: trigger_latency_bench [samples]
+#include "http/HttpServer.h"
+#include "services/HttpClient.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <semaphore>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace thrumwise;
+using Clock = std::chrono::steady_clock;
+
+constexpr int warmUpRequests = 200;
+constexpr int defaultSamples = 5000;
+constexpr std::string_view triggerBody = R"({"event":"sharp_collision"})";
+
+// The plug-in's stand-in: answers 200 and notes when the latest request arrived.
+class ArrivalServer {
+public:
+    ArrivalServer()
+        : server_(0, [this](const HttpRequest& request) {
+              lastArrival_.store(request.arrival.time_since_epoch().count(),
+                                 std::memory_order_release);
+              return HttpServer::Reply::answer(200);
+          }) {}
+
+    std::uint16_t port() const { return server_.port(); }
+    Clock::time_point lastArrival() const {
+        return Clock::time_point(Clock::duration(lastArrival_.load(std::memory_order_acquire)));
+    }
+
+private:
+    std::atomic<Clock::rep> lastArrival_{0};
+    HttpServer server_;
+};
+
+// One way of getting a trigger request to the plug-in: `send` makes one
+// request and returns once its reply is in.
+struct LatencyPath {
+    std::string name;
+    std::function<void()> send;
+};
+
+struct Percentiles {
+    double p50Us = 0;
+    double p99Us = 0;
+};
+
+Percentiles measure(const ArrivalServer& plugin, const LatencyPath& path, int samples) {
+    for (int i = 0; i < warmUpRequests; ++i) {
+        path.send();
+    }
+    std::vector<double> latenciesUs;
+    latenciesUs.reserve(static_cast<std::size_t>(samples));
+    for (int i = 0; i < samples; ++i) {
+        const Clock::time_point made = Clock::now();
+        path.send();
+        const std::chrono::duration<double, std::micro> latency = plugin.lastArrival() - made;
+        latenciesUs.push_back(latency.count());
+    }
+    std::sort(latenciesUs.begin(), latenciesUs.end());
+    const auto at = [&latenciesUs](double fraction) {
+        return latenciesUs[static_cast<std::size_t>(fraction * double(latenciesUs.size() - 1))];
+    };
+    return {at(0.50), at(0.99)};
+}
+
+// The floor: the request as libcurl writes it, through a blocking socket.
+class BlockingSocket {
+public:
+    explicit BlockingSocket(std::uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int on = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            throw std::runtime_error("cannot connect to the stand-in plug-in");
+        }
+        request_ = "POST /trigger HTTP/1.1\r\nHost: localhost:" + std::to_string(port) +
+                   "\r\nAccept: */*\r\nContent-Type: application/json\r\nContent-Length: " +
+                   std::to_string(triggerBody.size()) + "\r\n\r\n" + std::string(triggerBody);
+    }
+    ~BlockingSocket() { ::close(fd_); }
+    BlockingSocket(const BlockingSocket&) = delete;
+    BlockingSocket& operator=(const BlockingSocket&) = delete;
+
+    // Writes the request and reads the reply's head (the reply has no body).
+    void send() {
+        if (::send(fd_, request_.data(), request_.size(), MSG_NOSIGNAL) !=
+            static_cast<ssize_t>(request_.size())) {
+            throw std::runtime_error("send failed");
+        }
+        reply_.clear();
+        while (reply_.find("\r\n\r\n") == std::string::npos) {
+            std::array<char, 512> chunk{};
+            const ssize_t count = ::recv(fd_, chunk.data(), chunk.size(), 0);
+            if (count <= 0) {
+                throw std::runtime_error("the stand-in plug-in closed the connection");
+            }
+            reply_.append(chunk.data(), static_cast<std::size_t>(count));
+        }
+    }
+
+private:
+    int fd_;
+    std::string request_;
+    std::string reply_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : defaultSamples;
+    ArrivalServer plugin;
+    const std::string url = "http://localhost:" + std::to_string(plugin.port()) + "/trigger";
+
+    BlockingSocket socket(plugin.port());
+    HttpClient client({.timeout = std::chrono::milliseconds(500)});
+    std::binary_semaphore replied(0);
+
+    const std::vector<LatencyPath> paths{
+        {"floor: blocking socket, open connection",
+         [&socket] {
+             socket.send();
+         }},
+        {"HttpClient::postJson, worker thread",
+         [&] {
+             bool isAccepted = false;
+             client.postJson(url, std::string(triggerBody), [&](const HttpResponse& response) {
+                 isAccepted = response.status == 200;
+                 replied.release();
+             });
+             replied.acquire();
+             if (!isAccepted) {
+                 throw std::runtime_error("the stand-in plug-in did not accept a trigger");
+             }
+         }},
+    };
+
+    std::printf(
+        "Trigger request, made -> read whole by the plug-in; %d sequential requests per path\n",
+        samples);
+    std::printf("%-44s %10s %10s %8s\n", "path", "p50 (us)", "p99 (us)", "p50/floor");
+    double floorP50 = 0;
+    for (const LatencyPath& path : paths) {
+        const Percentiles result = measure(plugin, path, samples);
+        if (floorP50 == 0) {
+            floorP50 = result.p50Us;
+        }
+        std::printf("%-44s %10.1f %10.1f %8.1fx\n", path.name.c_str(), result.p50Us, result.p99Us,
+                    result.p50Us / floorP50);
+    }
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,31 @@
+#include "plugin-sim/PluginSimulator.h"
+
+#include <nlohmann/json.hpp>
+
+namespace thrumwise {
+
+namespace {
+
+constexpr int ok = 200;
+constexpr int badRequest = 400;
+constexpr int notFound = 404;
+
+}  // namespace
+
+HttpServer::Reply PluginSimulator::handle(const HttpRequest& request) {
+    if (request.method == "GET" && request.path() == "/status") {
+        return HttpServer::Reply::answer(ok);
+    }
+    if (request.method != "POST" || request.path() != "/trigger") {
+        return HttpServer::Reply::answer(notFound);
+    }
+    const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
+    if (!body.is_object() || !body.contains("event") || !body["event"].is_string()) {
+        return HttpServer::Reply::answer(badRequest);
+    }
+    printer_.print(sim::timeOfDay() + " effect " +
+                   sim::printable(body["event"].get<std::string>()));
+    return HttpServer::Reply::answer(ok);
+}
+
+}  // namespace thrumwise
