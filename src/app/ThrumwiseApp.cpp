@@ -1,0 +1,102 @@
+#include "app/ThrumwiseApp.h"
+
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "app/SingleInstanceGuard.h"
+#include "apps/AppMonitor.h"
+#include "common/Logger.h"
+#include "common/RepeatingTimer.h"
+#include "engine/TriggerEngine.h"
+#include "haptics/HapticClient.h"
+#include "input/InputMonitor.h"
+#include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
+#include "services/UpdateService.h"
+#include "ui/MainWindow.h"
+#include "ui/SettingsView.h"
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
+
+namespace thrumwise {
+
+namespace {
+
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+void bringForward(QWidget& window) {
+    window.show();
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace
+
+int ThrumwiseApp::run(int argc, char** argv) {
+    if (!hasDisplay()) {
+        std::fputs(
+            "Thrumwise needs a graphical session, and none was found (DISPLAY is not set).\n",
+            stderr);
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Thrumwise"));
+    QApplication::setOrganizationName(QStringLiteral("Thrumwise"));
+    QApplication::setApplicationVersion(QStringLiteral(THRUMWISE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("thrumwise"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/AppLogo.svg")));
+    // Closing the main window leaves the agent running in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstanceGuard guard(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!guard.becomePrimary()) {
+        if (!guard.askPrimaryToShow()) {
+            Logger::shared().log("[Thrumwise] Another copy is running but did not answer");
+        }
+        return 0;
+    }
+
+    MainWindow mainWindow;
+    SettingsView settings;
+    settings.setWindowTitle(QObject::tr("Thrumwise Settings"));
+    settings.setWindowFlag(Qt::Window);
+
+    AppDelegate delegate(AppDelegate::Services{AppState::shared(), InputMonitor::shared(),
+                                               AppMonitor::shared(), platform::permissionProbe(),
+                                               QtTimerFactory::shared(), Logger::shared(),
+                                               [] {
+                                                   TriggerEngine::shared();
+                                                   HapticClient::shared();
+                                               },
+                                               [] {
+                                                   UpdateService::shared().checkForUpdates();
+                                               }});
+
+    QObject::connect(&delegate, &AppDelegate::mainWindowRequested, &mainWindow,
+                     [&mainWindow] { bringForward(mainWindow); });
+    QObject::connect(&guard, &SingleInstanceGuard::showRequested, &mainWindow,
+                     [&mainWindow] { bringForward(mainWindow); });
+    QObject::connect(&delegate, &AppDelegate::settingsRequested, &settings,
+                     [&settings] { bringForward(settings); });
+    QObject::connect(&mainWindow, &MainWindow::settingsRequested, &settings,
+                     [&settings] { bringForward(settings); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.applicationWillTerminate(); });
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &delegate,
+                     [&delegate] { delegate.quitApp(); });
+
+    delegate.applicationDidFinishLaunching();
+    mainWindow.show();
+    return QApplication::exec();
+}
+
+}  // namespace thrumwise

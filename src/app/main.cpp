@@ -1,0 +1,5 @@
+#include "app/ThrumwiseApp.h"
+
+int main(int argc, char** argv) {
+    return thrumwise::ThrumwiseApp::run(argc, argv);
+}
