@@ -15,8 +15,8 @@ namespace thrumwise {
 
 namespace {
 
-const QString kIsEnabledKey = QStringLiteral("isEnabled");
-const QString kHasLaunchedBeforeKey = QStringLiteral("hasLaunchedBefore");
+constexpr QLatin1String kIsEnabledKey("isEnabled");
+constexpr QLatin1String kHasLaunchedBeforeKey("hasLaunchedBefore");
 
 }  // namespace
 

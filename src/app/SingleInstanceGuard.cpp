@@ -9,7 +9,7 @@ namespace thrumwise {
 
 namespace {
 
-const QByteArray kShowRequest = "show\n";
+constexpr QByteArrayView kShowRequest("show\n");
 
 }  // namespace
 
@@ -55,7 +55,7 @@ bool SingleInstanceGuard::askPrimaryToShow(std::chrono::milliseconds patience) {
         QLocalSocket socket;
         socket.connectToServer(socketPath_);
         if (socket.waitForConnected(200)) {
-            socket.write(kShowRequest);
+            socket.write(kShowRequest.data(), kShowRequest.size());
             return socket.waitForBytesWritten(500);
         }
         QThread::msleep(50);  // the running process may not be listening yet

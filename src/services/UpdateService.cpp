@@ -12,7 +12,7 @@ namespace thrumwise {
 
 namespace {
 
-constexpr std::size_t kLargestAnswer = 1024 * 1024;
+constexpr std::size_t kLargestAnswer = std::size_t{1024} * 1024;
 
 }  // namespace
 

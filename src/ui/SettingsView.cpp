@@ -12,6 +12,10 @@ namespace thrumwise {
 
 namespace {
 
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 // A switch that always shows `value`, whatever the user clicks.
 QCheckBox* fixedSwitch(const QString& label, bool value, QWidget* parent) {
     auto* box = new QCheckBox(label, parent);
@@ -23,8 +27,7 @@ QCheckBox* fixedSwitch(const QString& label, bool value, QWidget* parent) {
 QComboBox* fixedPatternChoice(QWidget* parent) {
     auto* choice = new QComboBox(parent);
     for (const HapticPattern& pattern : HapticPattern::allPatterns()) {
-        choice->addItem(QString::fromUtf8(pattern.displayName.data(), pattern.displayName.size()),
-                        QString::fromUtf8(pattern.name.data(), pattern.name.size()));
+        choice->addItem(text(pattern.displayName), text(pattern.name));
     }
     const int fixedIndex = choice->findData(QStringLiteral("sharp_collision"));
     choice->setCurrentIndex(fixedIndex);
