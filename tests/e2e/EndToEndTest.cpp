@@ -160,13 +160,19 @@ public:
         return ask(words(QStringLiteral("getactivewindow getwindowname")));
     }
 
-    // Opens a test window with the given class and gives back its id.
+    // Opens a test window with the given class and gives back its id once
+    // the window manager has mapped it, so that it has taken the focus by the
+    // time a test gives it elsewhere.
     QString openWindow(QLatin1String windowClass) {
         windows_.push_back(std::make_unique<test::RunningProgram>(
             QString::fromUtf8(THRUMWISE_TEST_WINDOW),
             QStringList{QStringLiteral("--class"), windowClass}, clientEnvironment()));
-        test::RunningProgram& window = *windows_.back();
-        return window.waitForLines(QStringLiteral("0x")) ? window.lines().constFirst() : QString();
+        const QStringList sameClass{QStringLiteral("--class"),
+                                    QStringLiteral("^%1$").arg(windowClass)};
+        std::optional<QStringList> shown;
+        return QTest::qWaitFor([&] { return count(shown = windows(sameClass)) == 1; }, kPatienceMs)
+                   ? shown->constFirst()
+                   : QString();
     }
 
     bool xdotool(const QString& command) const {
