@@ -161,8 +161,8 @@ public:
     }
 
     // Opens a test window with the given class and gives back its id once
-    // the window manager has mapped it, so that it has taken the focus by the
-    // time a test gives it elsewhere.
+    // the window manager has shown it and given it the focus, so that no
+    // focus change is still on its way when a test starts Thrumwise.
     QString openWindow(QLatin1String windowClass) {
         windows_.push_back(std::make_unique<test::RunningProgram>(
             QString::fromUtf8(THRUMWISE_TEST_WINDOW),
@@ -170,9 +170,9 @@ public:
         const QStringList sameClass{QStringLiteral("--class"),
                                     QStringLiteral("^%1$").arg(windowClass)};
         std::optional<QStringList> shown;
-        return QTest::qWaitFor([&] { return count(shown = windows(sameClass)) == 1; }, kPatienceMs)
-                   ? shown->constFirst()
-                   : QString();
+        const bool isShown =
+            QTest::qWaitFor([&] { return count(shown = windows(sameClass)) == 1; }, kPatienceMs);
+        return isShown && focus(shown->constFirst()) ? shown->constFirst() : QString();
     }
 
     bool xdotool(const QString& command) const {
@@ -264,6 +264,20 @@ private:
     std::uint16_t companionPort_ = 0;
 };
 
+// Right-clicks, which no profile here maps, until the trigger engine answers
+// from the game's profile. Each click gets one answer, so none is missed.
+bool gameProfileAnswers(const Stage& stage, test::RunningProgram& app) {
+    const QString answer = QStringLiteral("[TriggerEngine] ");
+    return QTest::qWaitFor(
+        [&] {
+            const qsizetype answers = app.linesContaining(answer).size();
+            return stage.xdotool(QStringLiteral("click 3")) &&
+                   app.waitForLines(answer, static_cast<int>(answers) + 1) &&
+                   app.linesContaining(answer).constLast() == kRightUnmapped;
+        },
+        kPatienceMs);
+}
+
 // Verifies, and on failure shows what the program printed.
 #define VERIFY_SEEN(program, condition) QVERIFY2(condition, qPrintable((program).transcript()))
 
@@ -279,11 +293,11 @@ private Q_SLOTS:
         QVERIFY(stage.writeProfiles(
             {gameProfile({test::keyMapping("SPACE", kSpaceKey, "sharp_collision"),
                           test::mouseMapping("LEFT", MouseButton::left, "knock")})}));
-        std::unique_ptr<test::RunningProgram> app;
-        QVERIFY(stage.launch(app));
         const QString game = stage.openWindow(kGameClass);
         const QString other = stage.openWindow(kOtherClass);
         QVERIFY(!game.isEmpty() && !other.isEmpty());
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(stage.launch(app));
 
         QVERIFY(stage.focus(game));
         VERIFY_SEEN(*app, app->waitForLines(kGameActivated));
@@ -310,11 +324,11 @@ private Q_SLOTS:
         Stage stage;
         QVERIFY(stage.start());
         QVERIFY(stage.writeProfiles({gameProfile({}, true)}));
-        std::unique_ptr<test::RunningProgram> app;
-        QVERIFY(stage.launch(app));
         const QString game = stage.openWindow(kGameClass);
         const QString other = stage.openWindow(kOtherClass);
         QVERIFY(!game.isEmpty() && !other.isEmpty());
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(stage.launch(app));
         test::RunningProgram& companion = stage.companion();
 
         QVERIFY(stage.focus(game));
@@ -342,10 +356,10 @@ private Q_SLOTS:
         Stage stage;
         QVERIFY(stage.start());
         QVERIFY(stage.writeProfiles(spaceFiresSharpCollision()));
-        std::unique_ptr<test::RunningProgram> app;
-        QVERIFY(stage.launch(app));
         const QString game = stage.openWindow(kGameClass);
         QVERIFY(!game.isEmpty());
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(stage.launch(app));
         QVERIFY(stage.focus(game));
         VERIFY_SEEN(*app, app->waitForLines(kGameActivated));
         QVERIFY(stage.xdotool(QStringLiteral("key space")));
@@ -364,6 +378,11 @@ private Q_SLOTS:
         VERIFY_SEEN(*app, app->waitForLines(kSwitchedOff));
         QCOMPARE(after(app->lines(), kFiring).size(), 1);
 
+        // Ended as a session ends it: input capture stops first, then the window poll.
+        VERIFY_SEEN(*app, app->stop());
+        QCOMPARE(app->lines().mid(app->lines().size() - 2),
+                 (QStringList{QStringLiteral("[InputMonitor] Stopped monitoring"),
+                              QStringLiteral("[AppMonitor] Stopped monitoring")}));
         QVERIFY(stage.launch(app));
         QVERIFY(stage.focus(game));
         VERIFY_SEEN(*app, app->waitForLines(kGameActivated));
@@ -374,6 +393,7 @@ private Q_SLOTS:
         VERIFY_SEEN(*app, stage.toggleHapticsFromTray(*app));
         QTRY_COMPARE(storedSwitch(), QStringLiteral("true"));
         QVERIFY(stage.focus(game));
+        VERIFY_SEEN(*app, gameProfileAnswers(stage, *app));
         QVERIFY(stage.xdotool(QStringLiteral("key space")));
         VERIFY_SEEN(*app, app->waitForLines(kFiring));
         QTRY_COMPARE(stage.effects().size(), 2);
@@ -410,6 +430,8 @@ private Q_SLOTS:
         const QByteArray torn = whole.left(whole.size() / 2);
         const QString profilesFile = stage.home().profilesFile();
         QVERIFY(Stage::writeFile(profilesFile, torn));
+        const QString game = stage.openWindow(kGameClass);
+        QVERIFY(!game.isEmpty());
         std::unique_ptr<test::RunningProgram> app;
         QVERIFY(stage.launch(app));
 
@@ -427,8 +449,6 @@ private Q_SLOTS:
         QCOMPARE(kept.readAll(), torn);
         QVERIFY(!QFile::exists(profilesFile));
 
-        const QString game = stage.openWindow(kGameClass);
-        QVERIFY(!game.isEmpty());
         QVERIFY(stage.focus(game));
         QVERIFY(stage.xdotool(QStringLiteral("click 1")));
         VERIFY_SEEN(*app, app->waitForLines(kNoActiveProfile));
@@ -476,9 +496,7 @@ private Q_SLOTS:
         QTRY_COMPARE(count(stage.windows(alert)), 0);
 
         // Still running, and still at work.
-        const QString game = stage.openWindow(kGameClass);
-        QVERIFY(!game.isEmpty());
-        QVERIFY(stage.focus(game));
+        QVERIFY(!stage.openWindow(kGameClass).isEmpty());
         VERIFY_SEEN(*app, app->waitForLines(kGameActivated));
         QVERIFY(stage.xdotool(QStringLiteral("key space")));
         VERIFY_SEEN(*app, app->waitForLines(kFiring));

@@ -45,15 +45,19 @@ bool RunningProgram::waitForExitSuccess(std::chrono::milliseconds patience) {
     return ended && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
 }
 
-void RunningProgram::stop() {
+bool RunningProgram::stop() {
+    bool endedOnItsOwn = true;
     if (isRunning()) {
         process_.terminate();
         if (!process_.waitForFinished(kStopTimeoutMs)) {
+            endedOnItsOwn = false;
             process_.kill();
             process_.waitForFinished(kStopTimeoutMs);
         }
     }
     collect();
+    return endedOnItsOwn && process_.exitStatus() == QProcess::NormalExit &&
+           process_.exitCode() == 0;
 }
 
 QString RunningProgram::transcript() {

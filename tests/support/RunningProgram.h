@@ -36,8 +36,9 @@ public:
 
     // Waits until the program has ended by itself; true when it exited with status 0.
     bool waitForExitSuccess(std::chrono::milliseconds patience = defaultPatience);
-    // Asks the program to end (SIGTERM), and kills it when it does not.
-    void stop();
+    // Asks the program to end (SIGTERM), and kills it when it does not. True
+    // when it ended on its own with status 0 (also when it had ended before).
+    bool stop();
 
     // The command and its output so far, for failure messages.
     QString transcript();
