@@ -155,6 +155,25 @@ private Q_SLOTS:
         QTRY_COMPARE(idOf(source.frontmostApplication()), std::optional<std::string>("Second"));
     }
 
+    // A new client takes the lowest free slot on the server, so the window of
+    // a program started after another ended usually gets the same id.
+    void aNewWindowInPlaceOfAClosedOneIsLookedAtAfresh() {
+        QVERIFY(server_.startWindowManager());
+        X11Display display(server_.displayName().toStdString());
+        X11FrontmostApplicationSource source(display);
+        const QString first = openWindow("First");
+        QVERIFY(xdotool(QStringLiteral("windowactivate"), first));
+        QTRY_COMPARE(idOf(source.frontmostApplication()), std::optional<std::string>("First"));
+
+        windows_.at(0)->close();  // the server destroys its window
+        // openbox goes on naming the closed window as the active one.
+        QTRY_VERIFY(!source.frontmostApplication());
+        const QString second = openWindow("Second");
+        QVERIFY(xdotool(QStringLiteral("windowactivate"), second));
+
+        QTRY_COMPARE(idOf(source.frontmostApplication()), std::optional<std::string>("Second"));
+    }
+
     void aLostServerMeansNoApplicationUntilItIsBack() {
         QVERIFY(server_.startWindowManager());
         X11Display display(server_.displayName().toStdString());
