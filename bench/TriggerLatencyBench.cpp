@@ -3,9 +3,19 @@
 // Each path sends its requests one after another (the next once the reply to
 // the previous is in) to the same stand-in plug-in, which notes when every
 // request arrived; the floor is a plain blocking socket writing the same bytes.
+// The full path starts earlier, at the raw key event: input monitor, trigger
+// engine and haptic client on the GUI thread, as in the application.
 // Run by hand: trigger_latency_bench [samples]
+#include "common/Logger.h"
+#include "engine/TriggerEngine.h"
+#include "haptics/HapticClient.h"
 #include "http/HttpServer.h"
+#include "input/InputMonitor.h"
 #include "services/HttpClient.h"
+#include "support/AppStateFixture.h"
+#include "support/FakeEventSource.h"
+#include "support/ManualTimerFactory.h"
+#include "support/SampleProfiles.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -24,6 +34,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -129,9 +141,81 @@ private:
     std::string reply_;
 };
 
+// Passes triggers on to the real client and counts the answers, so that the
+// next press waits until the previous exchange is over.
+class CountingHaptics final : public HapticTrigger {
+public:
+    explicit CountingHaptics(HapticTrigger& haptics) : haptics_(haptics) {}
+
+    void trigger(std::string pattern, Completion done) override {
+        ++requested;
+        haptics_.trigger(std::move(pattern), [this, done = std::move(done)](bool accepted) {
+            ++answered;
+            isAllAccepted = isAllAccepted && accepted;
+            if (done) {
+                done(accepted);
+            }
+        });
+    }
+
+    // GUI thread only, like the completions.
+    int requested = 0;
+    int answered = 0;
+    bool isAllAccepted = true;
+
+private:
+    HapticTrigger& haptics_;
+};
+
+// A key press and release as the platform's event source hands them over,
+// through the input monitor and the trigger engine to the haptic client.
+class KeyPressPath {
+public:
+    static constexpr std::uint16_t key = 0;  // A
+
+    explicit KeyPressPath(std::uint16_t pluginPort)
+        : quiet_([](std::string_view) {}),
+          monitor_(source_, app_.state(), quiet_),
+          client_(pluginPort, app_.state(), quiet_, timers_),
+          counting_(client_),
+          engine_(monitor_, counting_, app_.state(), clock_, timers_, quiet_) {
+        monitor_.start();
+        engine_.setActiveProfile(
+            test::profile("P", "Bench", "bench", {test::keyMapping("M", key, "sharp_collision")}));
+    }
+
+    void press() {
+        const int before = counting_.answered;
+        source_.keyDown(key);
+        source_.keyUp(key);
+        if (counting_.requested == before) {
+            throw std::runtime_error("the key press fired nothing");
+        }
+        // The client always answers, at the latest when its time limit is up.
+        while (counting_.answered == before) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        if (!counting_.isAllAccepted) {
+            throw std::runtime_error("the stand-in plug-in did not accept a trigger");
+        }
+    }
+
+private:
+    test::AppStateFixture app_;
+    Logger quiet_;
+    test::FakeEventSource source_;
+    test::ManualTimerFactory timers_;  // no status poll in the way
+    SteadyClock clock_;
+    InputMonitor monitor_;
+    HapticClient client_;
+    CountingHaptics counting_;
+    TriggerEngine engine_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
     const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : defaultSamples;
     ArrivalServer plugin;
     const std::string url = "http://localhost:" + std::to_string(plugin.port()) + "/trigger";
@@ -139,6 +223,7 @@ int main(int argc, char** argv) {
     BlockingSocket socket(plugin.port());
     HttpClient client({.timeout = std::chrono::milliseconds(500)});
     std::binary_semaphore replied(0);
+    KeyPressPath keyPress(plugin.port());
 
     const std::vector<LatencyPath> paths{
         {"floor: blocking socket, open connection",
@@ -156,6 +241,10 @@ int main(int argc, char** argv) {
              if (!isAccepted) {
                  throw std::runtime_error("the stand-in plug-in did not accept a trigger");
              }
+         }},
+        {"key event -> monitor, engine, HapticClient",
+         [&keyPress] {
+             keyPress.press();
          }},
     };
 

@@ -2,9 +2,11 @@
 #include "haptics/HapticClient.h"
 #include "services/HttpClient.h"
 #include "support/AppStateFixture.h"
+#include "support/HttpExchange.h"
 #include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerFactory.h"
+#include "support/SimulatorProcess.h"
 
 #include <optional>
 
@@ -21,53 +23,6 @@ QString simulatorPath() {
     return QStringLiteral(THRUMWISE_PLUGIN_SIM);
 }
 
-// The simulator as a new user runs it, on a free port.
-class RunningSimulator {
-public:
-    RunningSimulator() {
-        process_.start(simulatorPath(), {QStringLiteral("--port"), QStringLiteral("0")});
-        const QString first = nextLine();
-        const auto match =
-            QRegularExpression(QStringLiteral("listening on http://127\\.0\\.0\\.1:(\\d+)$"))
-                .match(first);
-        port_ = static_cast<std::uint16_t>(match.captured(1).toUInt());
-    }
-    ~RunningSimulator() {
-        process_.terminate();
-        process_.waitForFinished();
-    }
-    RunningSimulator(const RunningSimulator&) = delete;
-    RunningSimulator& operator=(const RunningSimulator&) = delete;
-
-    std::uint16_t port() const { return port_; }
-    QProcess& process() { return process_; }
-
-    // The next line it prints, or an empty text after five seconds.
-    QString nextLine() {
-        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-        }
-        return QString::fromUtf8(process_.readLine()).trimmed();
-    }
-
-private:
-    QProcess process_;
-    std::uint16_t port_ = 0;
-};
-
-long statusOf(HttpClient& client, bool isPost, const std::string& url, const std::string& body) {
-    std::optional<long> status;
-    const auto done = [&status](const HttpResponse& response) {
-        status = response.status;
-    };
-    if (isPost) {
-        client.postJson(url, body, done);
-    } else {
-        client.get(url, done);
-    }
-    static_cast<void>(QTest::qWaitFor([&status] { return status.has_value(); }, 5000));
-    return status.value_or(-1);
-}
-
 }  // namespace
 
 class PluginSimulatorTest : public QObject {
@@ -75,7 +30,7 @@ class PluginSimulatorTest : public QObject {
 
 private Q_SLOTS:
     void playsEveryTriggerAsOneTimeStampedLine() {
-        RunningSimulator simulator;
+        test::SimulatorProcess simulator(simulatorPath());
         QVERIFY(simulator.port() != 0);
         test::AppStateFixture app;
         AppState& state = app.state();
@@ -101,20 +56,20 @@ private Q_SLOTS:
     }
 
     void answersOnlyItsTwoOperations() {
-        RunningSimulator simulator;
+        test::SimulatorProcess simulator(simulatorPath());
         HttpClient client({.timeout = 2s});
         const std::string base = "http://localhost:" + std::to_string(simulator.port());
-        QCOMPARE(statusOf(client, false, base + "/status", ""), 200L);
-        QCOMPARE(statusOf(client, true, base + "/trigger", R"({"event":"wave"})"), 200L);
-        QCOMPARE(statusOf(client, false, base + "/trigger", ""), 404L);
-        QCOMPARE(statusOf(client, true, base + "/status", "{}"), 404L);
-        QCOMPARE(statusOf(client, true, base + "/other", "{}"), 404L);
-        QCOMPARE(statusOf(client, true, base + "/trigger", R"({"event":1})"), 400L);
-        QCOMPARE(statusOf(client, true, base + "/trigger", "not json"), 400L);
+        QCOMPARE(test::getStatus(client, base + "/status"), 200L);
+        QCOMPARE(test::postStatus(client, base + "/trigger", R"({"event":"wave"})"), 200L);
+        QCOMPARE(test::getStatus(client, base + "/trigger"), 404L);
+        QCOMPARE(test::postStatus(client, base + "/status", "{}"), 404L);
+        QCOMPARE(test::postStatus(client, base + "/other", "{}"), 404L);
+        QCOMPARE(test::postStatus(client, base + "/trigger", R"({"event":1})"), 400L);
+        QCOMPARE(test::postStatus(client, base + "/trigger", "not json"), 400L);
     }
 
     void stopsCleanlyWhenTerminated() {
-        RunningSimulator simulator;
+        test::SimulatorProcess simulator(simulatorPath());
         simulator.process().terminate();
         QVERIFY(simulator.process().waitForFinished(5000));
         QCOMPARE(simulator.process().exitStatus(), QProcess::NormalExit);

@@ -23,6 +23,7 @@ Display* X11Display::get() {
         isLost_ = false;
         if (display_ != nullptr) {
             X11ErrorHandling::shared().adopt(display_, &isLost_);
+            ++connectionCount_;
         }
     }
     return display_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Xlib's Display, declared here so that Xlib's macros stay out of the headers.
@@ -22,12 +23,18 @@ public:
     // display cannot be reached.
     _XDisplay* get();
 
+    // How many connections get() has opened. A new count means a new
+    // connection, on which the ids and atoms learnt on the last one mean
+    // nothing (the address of the new one may well be that of the old).
+    std::uint64_t connectionCount() const { return connectionCount_; }
+
 private:
     void close();
 
     std::string name_;
     _XDisplay* display_ = nullptr;
     bool isLost_ = false;
+    std::uint64_t connectionCount_ = 0;
 };
 
 }  // namespace thrumwise

@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11Display.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -152,14 +153,43 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
     return application;
 }
 
+// Asks to hear of the window's end; false when it is already gone. The
+// request goes first, so a window found alive afterwards will be reported.
+bool watch(Display* display, Window window) {
+    XSelectInput(display, window, StructureNotifyMask);
+    Window root = None;
+    int x = 0;
+    int y = 0;
+    unsigned int width = 0;
+    unsigned int height = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) != 0;
+}
+
+// Whether the server has said that `window` was destroyed. Nothing else on
+// this connection asks for events, so whatever else is queued can go.
+bool wasDestroyed(Display* display, Window window) {
+    bool destroyed = false;
+    while (XPending(display) > 0) {
+        XEvent event{};
+        XNextEvent(display, &event);
+        destroyed =
+            destroyed || (event.type == DestroyNotify && event.xdestroywindow.window == window);
+    }
+    return destroyed;
+}
+
 }  // namespace
 
 // A window's class does not change once it is mapped, so a poll that finds the
-// same window as the last one asks the server only once.
+// same window as the last one asks the server only once. That window's end is
+// watched, though: the server hands its id to a later window, often the very
+// next one, and a window manager may name a destroyed window as active.
 struct X11FrontmostApplicationSource::Cache {
-    Display* display = nullptr;  // the connection the atoms were interned on
+    std::uint64_t connection = 0;  // the display's connection count when the atoms were interned
     Atoms atoms;
-    Window window = None;
+    Window window = None;  // watched; None when nothing is known
     FrontmostApplication application;
 };
 
@@ -174,8 +204,8 @@ std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostAppl
         return std::nullopt;
     }
     Cache& cache = *cache_;
-    if (cache.display != display) {
-        cache = Cache{display,
+    if (cache.connection != display_.connectionCount()) {
+        cache = Cache{display_.connectionCount(),
                       Atoms{XInternAtom(display, "_NET_ACTIVE_WINDOW", False),
                             XInternAtom(display, "_NET_WM_NAME", False),
                             XInternAtom(display, "UTF8_STRING", False),
@@ -184,10 +214,21 @@ std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostAppl
                       {}};
     }
     const Window window = activeWindow(display, cache.atoms);
+    // After the round trip above, so that an end before it is in the queue.
+    if (cache.window != None && wasDestroyed(display, cache.window)) {
+        cache.window = None;
+    }
     if (window == None) {
         return std::nullopt;
     }
     if (window != cache.window) {
+        if (cache.window != None) {
+            XSelectInput(display, cache.window, NoEventMask);
+            cache.window = None;
+        }
+        if (!watch(display, window)) {
+            return std::nullopt;  // gone already
+        }
         cache.application = describe(display, cache.atoms, window);
         cache.window = window;
     }
