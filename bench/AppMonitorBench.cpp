@@ -145,7 +145,7 @@ public:
 private:
     Window openWindow(const QString& windowClass) {
         testWindows_.push_back(std::make_unique<test::TestWindow>(
-            QStringLiteral(THRUMWISE_TEST_WINDOW), server_.displayName(),
+            QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(),
             QStringList{QStringLiteral("--class"), windowClass}));
         return testWindows_.back()->id().toULong(nullptr, 0);
     }

@@ -5,7 +5,9 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/RunningProgram.h"
 #include "support/SampleProfiles.h"
+#include "support/SimulatorProcess.h"
 #include "support/TemporaryHome.h"
+#include "support/TestWindow.h"
 #include "support/XvfbServer.h"
 
 #include <memory>
@@ -97,21 +99,23 @@ public:
             words(QStringLiteral(
                 "--edge top --align left --widthtype request --height 24 --SetDockType true")),
             clientEnvironment());
-        plugin_ = startSimulator(THRUMWISE_PLUGIN_SIM, pluginPort_);
-        companion_ = startSimulator(THRUMWISE_COMPANION_SIM, companionPort_);
+        plugin_ = std::make_unique<test::SimulatorProcess>(QString::fromUtf8(THRUMWISE_PLUGIN_SIM),
+                                                           clientEnvironment());
+        companion_ = std::make_unique<test::SimulatorProcess>(
+            QString::fromUtf8(THRUMWISE_COMPANION_SIM), clientEnvironment());
         // Qt docks its icon also when the tray comes up after it, so the
         // panel being there is all that is needed.
         const QStringList trayPanel = words(QStringLiteral("--class ^trayer$"));
-        return plugin_ && companion_ &&
+        return plugin_->port() != 0 && companion_->port() != 0 &&
                QTest::qWaitFor([&] { return count(windows(trayPanel)) > 0; }, kPatienceMs);
     }
 
     const test::TemporaryHome& home() const { return home_; }
-    test::RunningProgram& plugin() { return *plugin_; }
-    test::RunningProgram& companion() { return *companion_; }
+    test::RunningProgram& plugin() { return plugin_->program(); }
+    test::RunningProgram& companion() { return companion_->program(); }
 
     // The effects the plug-in was asked to play, in the order they arrived.
-    QStringList effects() { return after(plugin_->lines(), QStringLiteral(" effect ")); }
+    QStringList effects() { return after(plugin().lines(), QStringLiteral(" effect ")); }
 
     bool writeProfiles(const std::vector<GameProfile>& profiles) const {
         return writeFile(home_.profilesFile(), QByteArray::fromStdString(encodeProfiles(profiles)));
@@ -125,9 +129,10 @@ public:
     // Starts a copy of Thrumwise under this home, without waiting for it.
     std::unique_ptr<test::RunningProgram> startThrumwise() const {
         QProcessEnvironment environment = clientEnvironment();
-        environment.insert(QStringLiteral("THRUMWISE_PLUGIN_PORT"), QString::number(pluginPort_));
+        environment.insert(QStringLiteral("THRUMWISE_PLUGIN_PORT"),
+                           QString::number(plugin_->port()));
         environment.insert(QStringLiteral("THRUMWISE_COMPANION_PORT"),
-                           QString::number(companionPort_));
+                           QString::number(companion_->port()));
         environment.insert(QStringLiteral("THRUMWISE_UPDATE_URL"), updateUrl);
         return std::make_unique<test::RunningProgram>(QString::fromUtf8(THRUMWISE_APP),
                                                       QStringList(), environment);
@@ -164,9 +169,9 @@ public:
     // the window manager has shown it and given it the focus, so that no
     // focus change is still on its way when a test starts Thrumwise.
     QString openWindow(QLatin1String windowClass) {
-        windows_.push_back(std::make_unique<test::RunningProgram>(
-            QString::fromUtf8(THRUMWISE_TEST_WINDOW),
-            QStringList{QStringLiteral("--class"), windowClass}, clientEnvironment()));
+        windows_.push_back(std::make_unique<test::TestWindow>(
+            QString::fromUtf8(THRUMWISE_TEST_WINDOW), clientEnvironment(),
+            QStringList{QStringLiteral("--class"), windowClass}));
         const QStringList sameClass{QStringLiteral("--class"),
                                     QStringLiteral("^%1$").arg(windowClass)};
         std::optional<QStringList> shown;
@@ -240,28 +245,13 @@ private:
     }
 
     // A simulator on a free port; the port comes from its first line.
-    std::unique_ptr<test::RunningProgram> startSimulator(const char* program,
-                                                         std::uint16_t& port) const {
-        auto simulator = std::make_unique<test::RunningProgram>(
-            QString::fromUtf8(program), words(QStringLiteral("--port 0")), clientEnvironment());
-        const QString listening = QStringLiteral("listening on http://127.0.0.1:");
-        if (!simulator->waitForLines(listening)) {
-            return nullptr;
-        }
-        port =
-            static_cast<std::uint16_t>(after(simulator->lines(), listening).constFirst().toUInt());
-        return port == 0 ? nullptr : std::move(simulator);
-    }
-
     test::XvfbServer server_;
     test::TemporaryHome home_;
     test::RefusingPort closedPort_;
     std::unique_ptr<test::RunningProgram> trayer_;
-    std::unique_ptr<test::RunningProgram> plugin_;
-    std::unique_ptr<test::RunningProgram> companion_;
-    std::vector<std::unique_ptr<test::RunningProgram>> windows_;
-    std::uint16_t pluginPort_ = 0;
-    std::uint16_t companionPort_ = 0;
+    std::unique_ptr<test::SimulatorProcess> plugin_;
+    std::unique_ptr<test::SimulatorProcess> companion_;
+    std::vector<std::unique_ptr<test::TestWindow>> windows_;
 };
 
 // Right-clicks, which no profile here maps, until the trigger engine answers

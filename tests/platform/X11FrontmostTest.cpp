@@ -44,8 +44,8 @@ class X11FrontmostTest : public QObject {
     // Opens a test window and returns its id, as xdotool takes it, once the
     // window is on screen (and managed, when a window manager runs).
     QString openWindow(const QStringList& arguments) {
-        windows_.push_back(std::make_unique<test::TestWindow>(QStringLiteral(THRUMWISE_TEST_WINDOW),
-                                                              server_.displayName(), arguments));
+        windows_.push_back(std::make_unique<test::TestWindow>(
+            QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(), arguments));
         const QString id = windows_.back()->id();
         return !id.isEmpty() && xdotool(QStringLiteral("windowmap"), id) ? id : QString();
     }

@@ -1,17 +1,12 @@
 #include "support/SimulatorProcess.h"
 
 #include <QRegularExpression>
+#include <QTest>
 
 namespace thrumwise::test {
 
-namespace {
-
-constexpr int kLineTimeoutMs = 5000;
-
-}  // namespace
-
-SimulatorProcess::SimulatorProcess(const QString& program) {
-    process_.start(program, {QStringLiteral("--port"), QStringLiteral("0")});
+SimulatorProcess::SimulatorProcess(const QString& program, const QProcessEnvironment& environment)
+    : program_(program, {QStringLiteral("--port"), QStringLiteral("0")}, environment) {
     firstLine_ = nextLine();
     const auto match =
         QRegularExpression(QStringLiteral(" listening on http://127\\.0\\.0\\.1:(\\d+)$"))
@@ -19,15 +14,12 @@ SimulatorProcess::SimulatorProcess(const QString& program) {
     port_ = static_cast<std::uint16_t>(match.captured(1).toUInt());
 }
 
-SimulatorProcess::~SimulatorProcess() {
-    process_.terminate();
-    process_.waitForFinished();
-}
-
 QString SimulatorProcess::nextLine() {
-    while (!process_.canReadLine() && process_.waitForReadyRead(kLineTimeoutMs)) {
+    if (!QTest::qWaitFor([this] { return program_.lines().size() > read_; },
+                         static_cast<int>(RunningProgram::defaultPatience.count()))) {
+        return {};
     }
-    return QString::fromUtf8(process_.readLine()).trimmed();
+    return program_.lines().at(read_++).trimmed();
 }
 
 }  // namespace thrumwise::test

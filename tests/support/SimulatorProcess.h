@@ -1,32 +1,32 @@
 #pragma once
 
+#include "support/RunningProgram.h"
+
 #include <cstdint>
 
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace thrumwise::test {
 
-// One of the simulator programs, started as a user starts it on a free port.
+// One of the simulator programs, started as a user starts it, on a free port.
 // Ends when the object goes.
 class SimulatorProcess {
 public:
-    explicit SimulatorProcess(const QString& program);
-    ~SimulatorProcess();
-
-    SimulatorProcess(const SimulatorProcess&) = delete;
-    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+    explicit SimulatorProcess(const QString& program, const QProcessEnvironment& environment =
+                                                          QProcessEnvironment::systemEnvironment());
 
     // The port from its first line; 0 when that line did not say.
     std::uint16_t port() const { return port_; }
     QString firstLine() const { return firstLine_; }
-    QProcess& process() { return process_; }
+    RunningProgram& program() { return program_; }
 
-    // The next line it prints, or an empty text after five seconds.
+    // The next line not yet read here, or an empty text after a while.
     QString nextLine();
 
 private:
-    QProcess process_;
+    RunningProgram program_;
+    qsizetype read_ = 0;
     QString firstLine_;
     std::uint16_t port_ = 0;
 };

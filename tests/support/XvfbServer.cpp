@@ -93,11 +93,15 @@ bool XvfbServer::startWindowManager() {
     return isReady && windowManager_->state() == QProcess::Running;
 }
 
-bool XvfbServer::run(const QString& program, const QStringList& arguments) const {
+QProcessEnvironment XvfbServer::clientEnvironment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), displayName());
+    return environment;
+}
+
+bool XvfbServer::run(const QString& program, const QStringList& arguments) const {
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(clientEnvironment());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(program, arguments);

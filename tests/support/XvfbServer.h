@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -33,6 +34,9 @@ public:
 
     // ":N"
     QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
+
+    // The test's own environment with DISPLAY set to this server.
+    QProcessEnvironment clientEnvironment() const;
 
     // Runs `program` as a client of this display and waits for it to end.
     // True when it exited normally with status 0.

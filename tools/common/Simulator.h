@@ -4,12 +4,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 namespace thrumwise::sim {
+
+// The statuses the simulators answer with.
+inline constexpr int ok = 200;
+inline constexpr int badRequest = 400;
+inline constexpr int notFound = 404;
 
 // Writes whole lines and flushes each at once; safe from any thread.
 class LinePrinter {
@@ -39,5 +45,17 @@ struct Program {
 // for the printer, and returns the exit status once SIGINT or SIGTERM arrives.
 int run(int argc, char** argv, const Program& program,
         const std::function<HttpServer::Handler(LinePrinter&)>& makeHandler);
+
+// The same, for a simulator class constructed on the printer with a
+// handle(const HttpRequest&) member that answers each request.
+template <typename Simulator>
+int run(int argc, char** argv, const Program& program) {
+    return run(argc, argv, program, [](LinePrinter& printer) {
+        auto simulator = std::make_shared<Simulator>(printer);
+        return [simulator](const HttpRequest& request) {
+            return simulator->handle(request);
+        };
+    });
+}
 
 }  // namespace thrumwise::sim

@@ -4,13 +4,9 @@
 
 namespace thrumwise {
 
-namespace {
-
-constexpr int ok = 200;
-constexpr int badRequest = 400;
-constexpr int notFound = 404;
-
-}  // namespace
+using sim::badRequest;
+using sim::notFound;
+using sim::ok;
 
 HttpServer::Reply CompanionSimulator::handle(const HttpRequest& request) {
     const bool isAdd = request.path() == "/blocked-apps/add";

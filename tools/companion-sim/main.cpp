@@ -2,9 +2,6 @@
 // the loopback interface, keeps the list and prints every change.
 #include "common/Simulator.h"
 #include "companion-sim/CompanionSimulator.h"
-
-#include <memory>
-
 int main(int argc, char** argv) {
     constexpr thrumwise::sim::Program program{
         "thrumwise-companion-sim", 8766,
@@ -16,10 +13,5 @@ int main(int argc, char** argv) {
         "prints one line per request with the list that results, such as\n"
         "  12:03:45.123 block steam_app_570 | blocked: steam_app_570\n"
         "Stop it with Ctrl+C.\n"};
-    return thrumwise::sim::run(argc, argv, program, [](thrumwise::sim::LinePrinter& printer) {
-        auto simulator = std::make_shared<thrumwise::CompanionSimulator>(printer);
-        return [simulator](const thrumwise::HttpRequest& request) {
-            return simulator->handle(request);
-        };
-    });
+    return thrumwise::sim::run<thrumwise::CompanionSimulator>(argc, argv, program);
 }

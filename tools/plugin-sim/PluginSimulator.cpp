@@ -4,13 +4,9 @@
 
 namespace thrumwise {
 
-namespace {
-
-constexpr int ok = 200;
-constexpr int badRequest = 400;
-constexpr int notFound = 404;
-
-}  // namespace
+using sim::badRequest;
+using sim::notFound;
+using sim::ok;
 
 HttpServer::Reply PluginSimulator::handle(const HttpRequest& request) {
     if (request.method == "GET" && request.path() == "/status") {

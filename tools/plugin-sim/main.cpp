@@ -2,9 +2,6 @@
 // interface and prints each effect it is asked to play.
 #include "common/Simulator.h"
 #include "plugin-sim/PluginSimulator.h"
-
-#include <memory>
-
 int main(int argc, char** argv) {
     constexpr thrumwise::sim::Program program{
         "thrumwise-plugin-sim", 47474,
@@ -15,10 +12,5 @@ int main(int argc, char** argv) {
         "and GET /status, and prints one line per effect, such as\n"
         "  12:03:45.123 effect sharp_collision\n"
         "Stop it with Ctrl+C.\n"};
-    return thrumwise::sim::run(argc, argv, program, [](thrumwise::sim::LinePrinter& printer) {
-        auto simulator = std::make_shared<thrumwise::PluginSimulator>(printer);
-        return [simulator](const thrumwise::HttpRequest& request) {
-            return simulator->handle(request);
-        };
-    });
+    return thrumwise::sim::run<thrumwise::PluginSimulator>(argc, argv, program);
 }

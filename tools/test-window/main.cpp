@@ -1,14 +1,14 @@
 // thrumwise-test-window: one plain X11 window with a chosen WM_CLASS and
 // title, standing in for a game in demos and tests. Prints its window id,
 // then stays until it is closed or killed.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
