@@ -2,6 +2,7 @@
 // the loopback interface, keeps the list and prints every change.
 #include "common/Simulator.h"
 #include "companion-sim/CompanionSimulator.h"
+
 int main(int argc, char** argv) {
     constexpr thrumwise::sim::Program program{
         "thrumwise-companion-sim", 8766,

@@ -2,6 +2,7 @@
 // interface and prints each effect it is asked to play.
 #include "common/Simulator.h"
 #include "plugin-sim/PluginSimulator.h"
+
 int main(int argc, char** argv) {
     constexpr thrumwise::sim::Program program{
         "thrumwise-plugin-sim", 47474,
