@@ -17,6 +17,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+// After Qt's headers: Xlib's macros clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 using namespace thrumwise;
 
@@ -118,6 +121,40 @@ private Q_SLOTS:
             measured << QString::number(*switchedAfterMs);
         }
         qInfo("profile switch after focus change (ms): %s", qPrintable(measured.join(u' ')));
+    }
+
+    void aClassSetAfterTheWindowIsShownIsPickedUp() {
+        QVERIFY(server_.startWindowManager());
+        X11Display display(server_.displayName().toStdString());
+        X11FrontmostApplicationSource source(display);
+        const QString late = openWindow({QStringLiteral("--class"), QStringLiteral("LateGame"),
+                                         QStringLiteral("--class-delay"), QStringLiteral("300")});
+        QVERIFY(xdotool(QStringLiteral("windowactivate"), late));
+        QTRY_COMPARE(idOf(source.frontmostApplication()), std::optional<std::string>("LateGame"));
+    }
+
+    // Any client may write the root window's properties in any shape.
+    void aMalformedActiveWindowPropertyIsNotTrusted() {
+        QVERIFY(server_.startWindowManager());
+        X11Display display(server_.displayName().toStdString());
+        X11FrontmostApplicationSource source(display);
+        const QString game = openWindow("FocusedGame");
+        QVERIFY(xdotool(QStringLiteral("windowactivate"), game));
+        QTRY_COMPARE(idOf(source.frontmostApplication()),
+                     std::optional<std::string>("FocusedGame"));
+
+        Display* writer = XOpenDisplay(server_.displayName().toUtf8().constData());
+        QVERIFY(writer);
+        const unsigned char oneByte = 0x41;
+        XChangeProperty(writer, DefaultRootWindow(writer),
+                        XInternAtom(writer, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 8,
+                        PropModeReplace, &oneByte, 1);
+        XCloseDisplay(writer);
+
+        // Read as a window id, the byte would name no window at all; the
+        // input focus still names the game.
+        QTRY_COMPARE(idOf(source.frontmostApplication()),
+                     std::optional<std::string>("FocusedGame"));
     }
 
     void theNameComesFromTheTitle() {

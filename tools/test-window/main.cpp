@@ -1,11 +1,13 @@
 // thrumwise-test-window: one plain X11 window with a chosen WM_CLASS and
 // title, standing in for a game in demos and tests. Prints its window id,
 // then stays until it is closed or killed.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,16 +16,19 @@ namespace {
 
 constexpr std::string_view usage =
     "Usage: thrumwise-test-window --class CLASS [--title TITLE] [--no-class]\n"
+    "                             [--class-delay MS]\n"
     "\n"
     "Opens one 480x320 window whose WM_CLASS class is CLASS (the identifier a\n"
     "profile is attached to), prints its window id in hexadecimal, and stays\n"
     "until the window is closed or the program is stopped. --no-class leaves\n"
-    "WM_CLASS unset.\n";
+    "WM_CLASS unset; --class-delay sets it only MS milliseconds after the window\n"
+    "is on screen, as some programs do.\n";
 
 struct Options {
     std::string windowClass;
     std::string title;
     bool setsClass = true;
+    int classDelayMs = 0;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -36,6 +41,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.title = argv[++i];
         } else if (argument == "--no-class") {
             options.setsClass = false;
+        } else if (argument == "--class-delay" && hasValue) {
+            options.classDelayMs = std::atoi(argv[++i]);
         } else {
             return false;
         }
@@ -64,10 +71,10 @@ int main(int argc, char** argv) {
         XCreateSimpleWindow(display, RootWindow(display, screen), 40, 40, 480, 320, 1,
                             BlackPixel(display, screen), WhitePixel(display, screen));
 
-    // Set before mapping, as window managers expect.
-    if (options.setsClass) {
-        std::string instance = options.windowClass;
-        XClassHint hint{instance.data(), options.windowClass.data()};
+    std::string instance = options.windowClass;
+    XClassHint hint{instance.data(), options.windowClass.data()};
+    // Set before mapping, as window managers expect, unless asked to be late.
+    if (options.setsClass && options.classDelayMs == 0) {
         XSetClassHint(display, window, &hint);
     }
     XStoreName(display, window, options.title.c_str());
@@ -83,6 +90,11 @@ int main(int argc, char** argv) {
     XSync(display, False);
     std::printf("0x%lx\n", window);
     std::fflush(stdout);
+    if (options.setsClass && options.classDelayMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.classDelayMs));
+        XSetClassHint(display, window, &hint);
+        XFlush(display);
+    }
 
     for (;;) {
         XEvent event{};

@@ -25,14 +25,18 @@ struct XFreeDeleter {
 template <typename T>
 using XPointer = std::unique_ptr<T, XFreeDeleter>;
 
-// One property of `window` as raw items; empty when it is missing or of another type.
+// One property of `window` as raw items; empty when it is missing, or of
+// another type or item size than asked for (any client may write any shape).
 struct Property {
     XPointer<unsigned char> data;
     unsigned long count = 0;
     bool exists = false;
 };
 
-Property readProperty(Display* display, Window window, Atom name, Atom type) {
+constexpr int kWindowFormat = 32;  // Xlib hands 32-bit items over as longs
+constexpr int kTextFormat = 8;
+
+Property readProperty(Display* display, Window window, Atom name, Atom type, int expectedFormat) {
     Atom actualType = None;
     int format = 0;
     unsigned long count = 0;
@@ -42,7 +46,7 @@ Property readProperty(Display* display, Window window, Atom name, Atom type) {
                                           &format, &count, &remaining, &raw);
     Property property;
     property.data.reset(raw);
-    if (status == Success && actualType == type) {
+    if (status == Success && actualType == type && format == expectedFormat) {
         property.exists = true;
         property.count = count;
     }
@@ -80,7 +84,7 @@ Window clientWindow(Display* display, const Atoms& atoms, Window topLevel) {
     for (int depth = 0; depth < kDeepestSearch && !level.empty(); ++depth) {
         std::vector<Window> next;
         for (const Window window : level) {
-            if (readProperty(display, window, atoms.wmState, atoms.wmState).exists) {
+            if (readProperty(display, window, atoms.wmState, atoms.wmState, kWindowFormat).exists) {
                 return window;
             }
             const auto children = childrenOf(display, window);
@@ -117,8 +121,8 @@ Window focusedTopLevel(Display* display, const Atoms& atoms) {
 
 // The window manager's answer when it keeps one, else the input focus.
 Window activeWindow(Display* display, const Atoms& atoms) {
-    const Property active =
-        readProperty(display, DefaultRootWindow(display), atoms.netActiveWindow, XA_WINDOW);
+    const Property active = readProperty(display, DefaultRootWindow(display), atoms.netActiveWindow,
+                                         XA_WINDOW, kWindowFormat);
     if (!active.exists) {
         return focusedTopLevel(display, atoms);
     }
@@ -139,7 +143,8 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
             application.bundleId = std::string(windowClass.get());
         }
     }
-    const Property name = readProperty(display, window, atoms.netWmName, atoms.utf8String);
+    const Property name =
+        readProperty(display, window, atoms.netWmName, atoms.utf8String, kTextFormat);
     if (name.exists && name.count > 0) {
         application.localizedName =
             std::string(reinterpret_cast<const char*>(name.data.get()), name.count);
@@ -153,10 +158,11 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
     return application;
 }
 
-// Asks to hear of the window's end; false when it is already gone. The
-// request goes first, so a window found alive afterwards will be reported.
+// Asks to hear of the window's end and of changes to its properties; false
+// when it is already gone. The request goes first, so a window found alive
+// afterwards will be reported.
 bool watch(Display* display, Window window) {
-    XSelectInput(display, window, StructureNotifyMask);
+    XSelectInput(display, window, StructureNotifyMask | PropertyChangeMask);
     Window root = None;
     int x = 0;
     int y = 0;
@@ -167,25 +173,32 @@ bool watch(Display* display, Window window) {
     return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) != 0;
 }
 
-// Whether the server has said that `window` was destroyed. Nothing else on
-// this connection asks for events, so whatever else is queued can go.
-bool wasDestroyed(Display* display, Window window) {
-    bool destroyed = false;
+// Whether what is known of `window` no longer holds: the server has said it
+// was destroyed, or that its class or title changed (some programs name
+// themselves only after their window is on screen). Nothing else on this
+// connection asks for events, so whatever else is queued can go.
+bool isOutdated(Display* display, const Atoms& atoms, Window window) {
+    bool outdated = false;
     while (XPending(display) > 0) {
         XEvent event{};
         XNextEvent(display, &event);
-        destroyed =
-            destroyed || (event.type == DestroyNotify && event.xdestroywindow.window == window);
+        if (event.type == DestroyNotify) {
+            outdated = outdated || event.xdestroywindow.window == window;
+        } else if (event.type == PropertyNotify && event.xproperty.window == window) {
+            const Atom changed = event.xproperty.atom;
+            outdated = outdated || changed == XA_WM_CLASS || changed == XA_WM_NAME ||
+                       changed == atoms.netWmName;
+        }
     }
-    return destroyed;
+    return outdated;
 }
 
 }  // namespace
 
-// A window's class does not change once it is mapped, so a poll that finds the
-// same window as the last one asks the server only once. That window's end is
-// watched, though: the server hands its id to a later window, often the very
-// next one, and a window manager may name a destroyed window as active.
+// A poll that finds the same window as the last one asks the server only once;
+// what is known of that window is dropped when it ends (the server hands its
+// id to a later window, and a window manager may name a destroyed window as
+// active) or when its class or title changes.
 struct X11FrontmostApplicationSource::Cache {
     std::uint64_t connection = 0;  // the display's connection count when the atoms were interned
     Atoms atoms;
@@ -215,7 +228,8 @@ std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostAppl
     }
     const Window window = activeWindow(display, cache.atoms);
     // After the round trip above, so that an end before it is in the queue.
-    if (cache.window != None && wasDestroyed(display, cache.window)) {
+    if (cache.window != None && isOutdated(display, cache.atoms, cache.window)) {
+        XSelectInput(display, cache.window, NoEventMask);
         cache.window = None;
     }
     if (window == None) {
