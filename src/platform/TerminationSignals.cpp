@@ -1,6 +1,7 @@
 #include "platform/TerminationSignals.h"
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,15 +17,18 @@ namespace {
 std::array<int, 2> wakePipe{-1, -1};
 
 extern "C" void onTerminationSignal(int /*signal*/) {
+    const int savedErrno = errno;  // the interrupted code may be about to read it
     const char byte = 1;
+    // Never blocks: when the socket is full, a wake-up is pending anyway.
     [[maybe_unused]] const auto written = ::write(wakePipe[0], &byte, 1);
+    errno = savedErrno;
 }
 
 }  // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (wakePipe[0] == -1 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, wakePipe.data()) != 0) {
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakePipe.data()) != 0) {
         return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(wakePipe[1], QSocketNotifier::Read);

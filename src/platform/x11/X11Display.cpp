@@ -15,15 +15,20 @@ X11Display::~X11Display() {
 }
 
 Display* X11Display::get() {
+    constexpr auto kRetryPause = std::chrono::seconds(3);
     if (display_ != nullptr && isLost_) {
         close();
     }
-    if (display_ == nullptr) {
+    const auto now = std::chrono::steady_clock::now();
+    if (display_ == nullptr && (!lastFailedAttempt_ || now - *lastFailedAttempt_ >= kRetryPause)) {
         display_ = XOpenDisplay(name_.empty() ? nullptr : name_.c_str());
         isLost_ = false;
         if (display_ != nullptr) {
             X11ErrorHandling::shared().adopt(display_, &isLost_);
             ++connectionCount_;
+            lastFailedAttempt_.reset();
+        } else {
+            lastFailedAttempt_ = now;
         }
     }
     return display_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Xlib's Display, declared here so that Xlib's macros stay out of the headers.
@@ -20,7 +22,9 @@ public:
     X11Display& operator=(const X11Display&) = delete;
 
     // The open connection, reopened when the last one was lost; null when the
-    // display cannot be reached.
+    // display cannot be reached. A failed attempt is not repeated for a few
+    // seconds: connecting to a remote display can take long, and the callers
+    // poll on the GUI thread.
     _XDisplay* get();
 
     // How many connections get() has opened. A new count means a new
@@ -35,6 +39,7 @@ private:
     _XDisplay* display_ = nullptr;
     bool isLost_ = false;
     std::uint64_t connectionCount_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> lastFailedAttempt_;
 };
 
 }  // namespace thrumwise

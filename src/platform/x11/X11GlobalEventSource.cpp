@@ -3,6 +3,7 @@
 #include "common/Logger.h"
 #include "platform/MacKeyCodes.h"
 #include "platform/x11/X11ErrorHandling.h"
+#include "platform/x11/X11RawInput.h"
 
 #include <array>
 #include <bitset>
@@ -82,17 +83,11 @@ std::unique_ptr<X11GlobalEventSource::Connection> X11GlobalEventSource::Connecti
 }
 
 bool X11GlobalEventSource::Connection::listen() {
-    int firstEvent = 0;
-    int firstError = 0;
-    if (XQueryExtension(display_, "XInputExtension", &xinputOpcode_, &firstEvent, &firstError) ==
-        False) {
+    const auto opcode = rawInputOpcode(display_);
+    if (!opcode) {
         return false;
     }
-    int major = 2;
-    int minor = 2;
-    if (XIQueryVersion(display_, &major, &minor) != Success) {
-        return false;
-    }
+    xinputOpcode_ = *opcode;
 
     // Master devices only: each press reaches them once, from whichever
     // physical or XTEST device it came.
@@ -235,7 +230,7 @@ void X11GlobalEventSource::stop() {
 // every event.
 void X11GlobalEventSource::drain() {
     while (connection_ && connection_->hasPendingEvent()) {
-        if (const auto event = connection_->nextEvent()) {
+        if (const auto event = connection_->nextEvent(); event && onEvent_) {
             onEvent_(*event);
         }
     }
@@ -243,7 +238,9 @@ void X11GlobalEventSource::drain() {
         close();
         logger_.log("[InputMonitor] Lost the X display connection; monitoring stopped");
         const LostHandler onLost = std::exchange(onLost_, nullptr);
-        onLost();
+        if (onLost) {
+            onLost();
+        }
     }
 }
 
