@@ -54,7 +54,6 @@ public:
     void openSettings();
     void quitApp();
 
-    QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
     QMenu* statusMenu() const { return menu_.get(); }
 
 Q_SIGNALS:

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace thrumwise {
@@ -36,6 +37,14 @@ void bringForward(QWidget& window) {
     window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window.raise();
     window.activateWindow();
+}
+
+void centre(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window.sizeHint().expandedTo(window.minimumSize()));
+        frame.moveCenter(screen->availableGeometry().center());
+        window.setGeometry(frame);
+    }
 }
 
 }  // namespace
@@ -95,6 +104,7 @@ int ThrumwiseApp::run(int argc, char** argv) {
                      [&delegate] { delegate.quitApp(); });
 
     delegate.applicationDidFinishLaunching();
+    centre(mainWindow);
     mainWindow.show();
     return QApplication::exec();
 }

@@ -7,7 +7,8 @@
 
 namespace thrumwise {
 
-// One whole line per event; lines from several threads never interleave.
+// One whole line per event; lines from several threads never interleave, and
+// control characters in a line are written as \xNN escapes.
 class Logger {
 public:
     using Sink = std::function<void(std::string_view line)>;

@@ -27,6 +27,10 @@ struct TriggerEngine::IndexedProfile {
         ModifierSet required;  // duplicates count once, order does not matter
     };
 
+    // The index points into `profile`, so the whole may not be copied or moved.
+    IndexedProfile(const IndexedProfile&) = delete;
+    IndexedProfile& operator=(const IndexedProfile&) = delete;
+
     explicit IndexedProfile(GameProfile source) : profile(std::move(source)) {
         for (const KeyMapping& mapping : profile.mappings) {
             const Entry entry{&mapping, mapping.requiredModifierSet()};

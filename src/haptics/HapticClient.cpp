@@ -7,8 +7,6 @@
 
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 namespace thrumwise {
 
 namespace {
@@ -16,18 +14,11 @@ namespace {
 constexpr std::chrono::milliseconds exchangeLimit{500};
 constexpr long statusOK = 200;
 
-std::string triggerBody(const std::string& pattern) {
-    nlohmann::json body = nlohmann::json::object();
-    body["event"] = pattern;
-    // Compact; bytes that are not UTF-8 are replaced rather than thrown over.
-    return body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 }  // namespace
 
 HapticClient::HapticClient(std::uint16_t port, AppState& state, Logger& logger,
                            TimerFactory& timers, std::chrono::milliseconds pollInterval)
-    : baseURL_("http://localhost:" + std::to_string(port)),
+    : baseURL_(loopbackBaseUrl(port)),
       state_(state),
       logger_(logger),
       session_(HttpClient::Options{.timeout = exchangeLimit}) {
@@ -49,7 +40,7 @@ void HapticClient::trigger(std::string pattern, Completion done) {
         return;
     }
     session_.postJson(
-        baseURL_ + "/trigger", triggerBody(pattern),
+        baseURL_ + "/trigger", jsonObjectWithText("event", pattern),
         [this, done = std::move(done)](const HttpResponse& response) {
             if (response.isTransportError()) {
                 logger_.log("[HapticClient] Failed to trigger haptic: " + response.error);

@@ -39,6 +39,12 @@ std::string mouseText(MouseButton button, bool isDown) {
 InputMonitor::InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger)
     : source_(source), state_(state), logger_(logger) {}
 
+InputMonitor::~InputMonitor() {
+    if (isMonitoring_) {
+        source_.stop();
+    }
+}
+
 InputMonitor& InputMonitor::shared() {
     static auto* instance =
         new InputMonitor(platform::globalEventSource(), AppState::shared(), Logger::shared());

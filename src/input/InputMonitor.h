@@ -26,6 +26,11 @@ public:
     using MouseCallback = std::function<void(MouseButton button, ModifierSet modifiers)>;
 
     InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger);
+    // Stops the source, whose handlers point here.
+    ~InputMonitor();
+
+    InputMonitor(const InputMonitor&) = delete;
+    InputMonitor& operator=(const InputMonitor&) = delete;
 
     static InputMonitor& shared();
 

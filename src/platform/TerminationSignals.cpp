@@ -27,8 +27,8 @@ extern "C" void onTerminationSignal(int /*signal*/) {
 }  // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (wakePipe[0] == -1 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakePipe.data()) != 0) {
+    if (wakePipe[0] == -1 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0,
+                                          wakePipe.data()) != 0) {
         return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(wakePipe[1], QSocketNotifier::Read);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <curl/curl.h>
+#include <nlohmann/json.hpp>
 
 namespace thrumwise {
 
@@ -324,6 +325,16 @@ void HttpClient::get(std::string url, Completion done) {
                      .body = {},
                      .done = std::move(done),
                      .madeAt = Clock::now()});
+}
+
+std::string loopbackBaseUrl(std::uint16_t port) {
+    return "http://localhost:" + std::to_string(port);
+}
+
+std::string jsonObjectWithText(std::string_view key, std::string_view value) {
+    nlohmann::json object = nlohmann::json::object();
+    object[std::string(key)] = std::string(value);
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace thrumwise

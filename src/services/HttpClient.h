@@ -2,9 +2,11 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace thrumwise {
 
@@ -55,5 +57,12 @@ private:
     class Worker;
     std::unique_ptr<Worker> worker_;
 };
+
+// "http://localhost:<port>": the local services are reached by name.
+std::string loopbackBaseUrl(std::uint16_t port);
+
+// A compact JSON object with one text member, as every request body here is.
+// Bytes that are not UTF-8 are replaced rather than refused.
+std::string jsonObjectWithText(std::string_view key, std::string_view value);
 
 }  // namespace thrumwise

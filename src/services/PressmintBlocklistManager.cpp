@@ -3,12 +3,10 @@
 #include "common/Logger.h"
 #include "common/LoopbackPorts.h"
 
-#include <nlohmann/json.hpp>
-
 namespace thrumwise {
 
 PressmintBlocklistManager::PressmintBlocklistManager(std::uint16_t port, Logger& logger)
-    : baseURL_("http://localhost:" + std::to_string(port)),
+    : baseURL_(loopbackBaseUrl(port)),
       logger_(logger),
       session_(HttpClient::Options{.timeout = std::chrono::seconds(2), .oneAtATime = true}) {}
 
@@ -29,10 +27,8 @@ void PressmintBlocklistManager::send(const std::string& path, const std::string&
     if (bundleId.empty()) {
         return;
     }
-    nlohmann::json body = nlohmann::json::object();
-    body["bundleId"] = bundleId;
     session_.postJson(
-        baseURL_ + path, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+        baseURL_ + path, jsonObjectWithText("bundleId", bundleId),
         [&logger = logger_, path, bundleId](const HttpResponse& response) {
             if (response.isTransportError()) {
                 logger.log("[PressmintBlocklist] " + path + " failed: " + response.error);

@@ -27,6 +27,9 @@ class AlertPresenter {
 public:
     virtual ~AlertPresenter() = default;
     virtual int runModal(const UpdateAlert& alert) = 0;
+
+    // The application's presenter, from the user interface.
+    static AlertPresenter& shared();
 };
 
 }  // namespace thrumwise

@@ -2,11 +2,9 @@
 
 #include "services/UpdateAlert.h"
 #include "services/UpdateCheckResponse.h"
-#include "ui/MessageBoxAlertPresenter.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <nlohmann/json.hpp>
 
 namespace thrumwise {
 
@@ -26,13 +24,12 @@ UpdateService::UpdateService(QString endpoint, QString currentVersion, Actions a
       http_(HttpClient::Options{std::chrono::seconds(10), false, kLargestAnswer}) {}
 
 UpdateService& UpdateService::shared() {
-    static auto* alerts = new MessageBoxAlertPresenter();
-    static auto* instance =
-        new UpdateService(configuredEndpoint(), QCoreApplication::applicationVersion(),
-                          Actions{*alerts, [](const QUrl& url) { QDesktopServices::openUrl(url); },
-                                  [] {
-                                      QCoreApplication::quit();
-                                  }});
+    static auto* instance = new UpdateService(
+        configuredEndpoint(), QCoreApplication::applicationVersion(),
+        Actions{AlertPresenter::shared(), [](const QUrl& url) { QDesktopServices::openUrl(url); },
+                [] {
+                    QCoreApplication::quit();
+                }});
     return *instance;
 }
 
@@ -51,9 +48,8 @@ void UpdateService::checkForUpdates() {
         Q_EMIT checkFinished();
         return;
     }
-    const std::string body =
-        nlohmann::json{{"current_version", currentVersion_.toStdString()}}.dump();
-    http_.postJson(url.toString().toStdString(), body, [this](const HttpResponse& response) {
+    const std::string body = jsonObjectWithText("current_version", currentVersion_.toStdString());
+    http_.postJson(url.toEncoded().toStdString(), body, [this](const HttpResponse& response) {
         QMetaObject::invokeMethod(
             this, [this, response] { handleAnswer(response); }, Qt::QueuedConnection);
     });

@@ -5,8 +5,15 @@
 
 namespace thrumwise {
 
+AlertPresenter& AlertPresenter::shared() {
+    static auto* instance = new MessageBoxAlertPresenter();
+    return *instance;
+}
+
 int MessageBoxAlertPresenter::runModal(const UpdateAlert& alert) {
     QMessageBox box(QMessageBox::Information, alert.title, alert.text);
+    // The text comes from the update server: never let it become markup or links.
+    box.setTextFormat(Qt::PlainText);
     std::vector<QPushButton*> buttons;
     for (const QString& label : alert.buttons) {
         const auto role = buttons.empty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole;

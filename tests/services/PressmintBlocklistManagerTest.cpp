@@ -52,7 +52,7 @@ private Q_SLOTS:
                  (std::vector<std::string>{
                      "[PressmintBlocklist] /blocked-apps/add steam_app_570 → HTTP 200",
                      "[PressmintBlocklist] /blocked-apps/remove steam_app_570 → HTTP 200",
-                     "[PressmintBlocklist] /blocked-apps/add com.example.\"odd\"\\name\n\x01é → "
+                     "[PressmintBlocklist] /blocked-apps/add com.example.\"odd\"\\name\\x0a\\x01é → "
                      "HTTP 200"}));
     }
 
