@@ -34,8 +34,8 @@ std::string readWholeFile(const QString& path) {
 
 }  // namespace
 
-ProfileManager::ProfileManager(QString folder, Logger& logger)
-    : folder_(std::move(folder)), logger_(logger) {}
+ProfileManager::ProfileManager(QString folder, Logger& logger, UtcClock utcNow)
+    : folder_(std::move(folder)), logger_(logger), utcNow_(std::move(utcNow)) {}
 
 ProfileManager& ProfileManager::shared() {
     static auto* instance =
@@ -67,8 +67,7 @@ std::vector<GameProfile> ProfileManager::loadProfiles() const {
 }
 
 void ProfileManager::moveAside(const QString& path) const {
-    const QString stamp =
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QString stamp = utcNow_().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     const QString base = path + QStringLiteral(".unreadable-") + stamp;
     QString target = base;
     for (int attempt = 2; QFile::exists(target); ++attempt) {

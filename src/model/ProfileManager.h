@@ -2,9 +2,11 @@
 
 #include "model/GameProfile.h"
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
+#include <QDateTime>
 #include <QString>
 
 namespace thrumwise {
@@ -18,8 +20,12 @@ class ProfileManager {
 public:
     static constexpr std::string_view profilesFileName = "profiles.json";
 
-    // `folder` holds the profiles file; it is created when missing.
-    ProfileManager(QString folder, Logger& logger);
+    using UtcClock = std::function<QDateTime()>;
+
+    // `folder` holds the profiles file; it is created when missing. The clock
+    // names the copies of unreadable files.
+    ProfileManager(QString folder, Logger& logger,
+                   UtcClock utcNow = &QDateTime::currentDateTimeUtc);
 
     // The user's data folder: $XDG_DATA_HOME/Thrumwise on Linux.
     static ProfileManager& shared();
@@ -40,6 +46,7 @@ private:
 
     QString folder_;
     Logger& logger_;
+    UtcClock utcNow_;
 };
 
 }  // namespace thrumwise

@@ -1,8 +1,9 @@
-#include <QTest>
+#include "common/Logger.h"
+
 #include <thread>
 #include <vector>
 
-#include "common/Logger.h"
+#include <QTest>
 
 using namespace thrumwise;
 

@@ -236,14 +236,6 @@ private Q_SLOTS:
         QCOMPARE(fired().size(), std::size_t{2});
     }
 
-    void editsAfterActivationAreNotSeen() {
-        GameProfile profile = test::profile("P", "Arena", "b", {keyMapping("M", kKeyA, "wave")});
-        engine_->setActiveProfile(profile);
-        profile.mappings.clear();
-        source_->keyDown(kKeyA);
-        QCOMPARE(fired().size(), std::size_t{1});
-    }
-
     void aRefusedTriggerIsLoggedWithThePluginState() {
         activate({keyMapping("M", kKeyA, "wave")});
         haptics_->accepts = false;

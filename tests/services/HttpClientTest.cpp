@@ -224,8 +224,9 @@ private Q_SLOTS:
 
     void oneAtATimeLimitCountsFromTheRequestsTurn() {
         test::LoopbackHttpServer server;
-        server.setReply("/slow", Reply::answer(200).after(700ms));
-        HttpClient client({.timeout = 1000ms, .oneAtATime = true});
+        // Each answer fits its own limit; both together would not.
+        server.setReply("/slow", Reply::answer(200).after(1200ms));
+        HttpClient client({.timeout = 2000ms, .oneAtATime = true});
         Outcomes outcomes;
         client.get(server.url("/slow"), outcomes.collector(0));
         client.get(server.url("/slow"), outcomes.collector(1));

@@ -48,12 +48,13 @@ private Q_SLOTS:
                      std::string_view("application/json"));
             QCOMPARE(requests[i].body, expected[i].second);
         }
-        QCOMPARE(log.lines(),
-                 (std::vector<std::string>{
-                     "[PressmintBlocklist] /blocked-apps/add steam_app_570 → HTTP 200",
-                     "[PressmintBlocklist] /blocked-apps/remove steam_app_570 → HTTP 200",
-                     "[PressmintBlocklist] /blocked-apps/add com.example.\"odd\"\\name\\x0a\\x01é → "
-                     "HTTP 200"}));
+        QCOMPARE(
+            log.lines(),
+            (std::vector<std::string>{
+                "[PressmintBlocklist] /blocked-apps/add steam_app_570 → HTTP 200",
+                "[PressmintBlocklist] /blocked-apps/remove steam_app_570 → HTTP 200",
+                "[PressmintBlocklist] /blocked-apps/add com.example.\"odd\"\\name\\x0a\\x01é → "
+                "HTTP 200"}));
     }
 
     // An identifier that is not UTF-8 still goes out, as valid JSON.
@@ -169,7 +170,7 @@ private Q_SLOTS:
     void eachRequestHasItsFullTimeWhenItsTurnComes() {
         test::LoopbackHttpServer companion;
         companion.setReply(kRemove, Reply::silence());
-        companion.setReply(kAdd, Reply::answer(200).after(1500ms));
+        companion.setReply(kAdd, Reply::answer(200).after(1000ms));
         test::LogRecorder log;
         PressmintBlocklistManager manager(companion.port(), log.logger());
 
