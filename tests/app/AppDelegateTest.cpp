@@ -78,6 +78,13 @@ private Q_SLOTS:
             }});
     }
 
+    // Users before what they use.
+    void cleanup() {
+        delegate_.reset();
+        appMonitor_.reset();
+        inputMonitor_.reset();
+    }
+
     void launchingStartsEverythingInOrder() {
         permissions_->accessibility = false;
         permissions_->inputMonitoring = false;

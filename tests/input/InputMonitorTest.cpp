@@ -68,6 +68,8 @@ private Q_SLOTS:
         monitor_->start();
     }
 
+    void cleanup() { monitor_.reset(); }  // before the source it listens to
+
     void holdingAKeyReportsOnePressAndPostsEveryRepeat() {
         QSignalSpy posts(state_, &AppState::lastInputEventChanged);
         source_->keyDown(0);
