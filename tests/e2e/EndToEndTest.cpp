@@ -244,7 +244,6 @@ private:
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
-    // A simulator on a free port; the port comes from its first line.
     test::XvfbServer server_;
     test::TemporaryHome home_;
     test::RefusingPort closedPort_;

@@ -247,8 +247,6 @@ private Q_SLOTS:
         QVERIFY(!monitor.isKeyHeld(0));
 
         QVERIFY(server_.restart());
-        X11GlobalEventSource fresh(server_.displayName().toStdString(), log_.logger());
-        QVERIFY(fresh.start([](const QuartzEvent&) {}, [] {}));
         monitor.start();
         QVERIFY(monitor.isMonitoring());
         xdotool("key b");

@@ -1,6 +1,8 @@
 #include "support/RunningProgram.h"
 
 #include <QTest>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace thrumwise::test {
 
@@ -10,11 +12,16 @@ constexpr int kStopTimeoutMs = 10000;
 
 }  // namespace
 
+void endWithTheTest(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
 RunningProgram::RunningProgram(const QString& program, const QStringList& arguments,
                                const QProcessEnvironment& environment)
     : command_((QStringList{program} + arguments).join(QLatin1Char(' '))) {
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithTheTest(process_);
     process_.start(program, arguments);
     process_.waitForStarted();
 }

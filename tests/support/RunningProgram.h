@@ -9,6 +9,10 @@
 
 namespace thrumwise::test {
 
+// Makes the process that `process` starts end when the test process does,
+// even when the test crashes and no destructor runs.
+void endWithTheTest(QProcess& process);
+
 // A program started by a test, its standard output collected line by line
 // (its errors pass through to the test's own). It is stopped when the object
 // goes, so nothing outlives a failed test.

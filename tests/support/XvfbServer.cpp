@@ -1,5 +1,7 @@
 #include "support/XvfbServer.h"
 
+#include "support/RunningProgram.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -50,6 +52,7 @@ bool XvfbServer::launch(int displayNumber) {
     kill();
     displayNumber_ = displayNumber;
     server_ = std::make_unique<QProcess>();
+    endWithTheTest(*server_);
     server_->setStandardErrorFile(QProcess::nullDevice());
     server_->start(
         QStringLiteral("Xvfb"),
@@ -81,6 +84,7 @@ bool XvfbServer::startWindowManager() {
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
     windowManager_ = std::make_unique<QProcess>();
+    endWithTheTest(*windowManager_);
     windowManager_->setProcessEnvironment(environment);
     windowManager_->setStandardOutputFile(QProcess::nullDevice());
     windowManager_->setStandardErrorFile(QProcess::nullDevice());
