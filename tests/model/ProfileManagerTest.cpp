@@ -124,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(store.file + QStringLiteral("/keep"), "kept"));
         store.manager.saveProfiles({test::profile("P", "Arena", "b")});
         QCOMPARE(store.log.lines().size(), std::size_t{1});
-        QVERIFY(store.log.containsPrefix("[ProfileManager] Failed to save profiles: "));
+        QVERIFY(store.log.lines()[0].starts_with("[ProfileManager] Failed to save profiles: "));
         QCOMPARE(readFile(store.file + QStringLiteral("/keep")), QByteArray("kept"));
         QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
     }
@@ -134,7 +134,7 @@ private Q_SLOTS:
         const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
         store.manager.saveProfiles(old);
         store.manager.saveProfiles({test::profile("P", std::string("\xc3\x28"), "b")});
-        QVERIFY(store.log.containsPrefix("[ProfileManager] Failed to save profiles: "));
+        QVERIFY(store.log.lines().back().starts_with("[ProfileManager] Failed to save profiles: "));
         QVERIFY(store.manager.loadProfiles() == old);
     }
 };
