@@ -56,7 +56,7 @@ struct Rig {
         delegate.applicationDidFinishLaunching();
         log.clear();
     }
-    void poll() {
+    void poll() const {
         timers.at(1).tick();  // 0 is the frontmost poll, started first
         QCoreApplication::sendPostedEvents();
     }

@@ -41,8 +41,8 @@ private Q_SLOTS:
         test::AppStateFixture app;
         AppState& state = app.state();
         std::vector<std::string> events;
-        connect(&state, &AppState::willChange, this, [&] { events.push_back("will"); });
-        const auto record = [&](auto signal, std::string name) {
+        connect(&state, &AppState::willChange, this, [&] { events.emplace_back("will"); });
+        const auto record = [&](auto signal, const std::string& name) {
             connect(&state, signal, this, [&events, name] { events.push_back(name); });
         };
         record(&AppState::isEnabledChanged, "isEnabled");

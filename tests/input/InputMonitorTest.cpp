@@ -56,7 +56,7 @@ struct Rig {
     }
 
     // What was posted for display, once the queued posts have run.
-    QStringList posts() {
+    QStringList posts() const {
         QCoreApplication::sendPostedEvents();
         return posted;
     }
