@@ -50,19 +50,4 @@ std::optional<UpdateCheckResponse> UpdateCheckResponse::decode(std::string_view 
     }
 }
 
-std::string UpdateCheckResponse::encode() const {
-    nlohmann::ordered_json object{
-        {"success", success}, {"update_available", updateAvailable}, {"force_update", forceUpdate}};
-    if (latestVersion) {
-        object["latest_version"] = *latestVersion;
-    }
-    if (downloadUrl) {
-        object["download_url"] = *downloadUrl;
-    }
-    if (releaseNotes) {
-        object["release_notes"] = *releaseNotes;
-    }
-    return object.dump();
-}
-
 }  // namespace thrumwise

@@ -15,13 +15,9 @@ struct UpdateCheckResponse {
     std::optional<std::string> downloadUrl;
     std::optional<std::string> releaseNotes;
 
-    bool operator==(const UpdateCheckResponse&) const = default;
-
     // Nothing unless the text is a JSON object with the three booleans as
     // booleans and each optional key a string, null or missing.
     static std::optional<UpdateCheckResponse> decode(std::string_view json);
-    // The same keys; absent optionals left out.
-    std::string encode() const;
 };
 
 }  // namespace thrumwise

@@ -13,8 +13,12 @@
 #include <QTest>
 
 using namespace thrumwise;
+using Lines = std::vector<std::string>;
 
 namespace {
+
+constexpr const char* kPermissionsRequired =
+    "[Thrumwise] Accessibility permissions required for input monitoring";
 
 class FakePermissions final : public PermissionProbe {
 public:
@@ -29,127 +33,111 @@ public:
     std::optional<FrontmostApplication> frontmostApplication() override { return std::nullopt; }
 };
 
+// A delegate over a fake input source and permissions. The services it
+// starts log "(services)" and "(update)". Members end in reverse: users before
+// what they use.
+struct Rig {
+    test::AppStateFixture app;
+    AppState& state = app.state();
+    test::LogRecorder& log = app.log;
+    test::FakeEventSource source;
+    InputMonitor inputMonitor{source, state, log.logger()};
+    NoFrontmostApplication frontmost;
+    test::ManualTimerFactory timers;
+    AppMonitor appMonitor{frontmost, state, timers, log.logger()};
+    FakePermissions permissions;
+    AppDelegate delegate{{state, inputMonitor, appMonitor, permissions, timers, log.logger(),
+                          [this] { log.logger().log("(services)"); },
+                          [this] {
+                              log.logger().log("(update)");
+                          }}};
+
+    void launch() {
+        delegate.applicationDidFinishLaunching();
+        log.clear();
+    }
+    void poll() const {
+        timers.at(1).tick();  // 0 is the frontmost poll, started first
+        QCoreApplication::sendPostedEvents();
+    }
+    QAction* menuItem(int index) const { return delegate.statusMenu()->actions().at(index); }
+};
+
 }  // namespace
 
 class AppDelegateTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::AppStateFixture> app_;
-    std::unique_ptr<test::FakeEventSource> source_;
-    std::unique_ptr<InputMonitor> inputMonitor_;
-    std::unique_ptr<NoFrontmostApplication> frontmost_;
-    std::unique_ptr<test::ManualTimerFactory> timers_;
-    std::unique_ptr<AppMonitor> appMonitor_;
-    std::unique_ptr<FakePermissions> permissions_;
-    std::unique_ptr<AppDelegate> delegate_;
-    std::vector<std::string> steps_;
-
-    test::LogRecorder& log() { return app_->log; }
-
-    void launch() {
-        delegate_->applicationDidFinishLaunching();
-        log().clear();
-    }
-    void poll() {
-        timers_->tick(1);  // 0 is the frontmost poll, started first
-        QCoreApplication::sendPostedEvents();
-    }
-
 private Q_SLOTS:
-    void init() {
-        app_ = std::make_unique<test::AppStateFixture>();
-        source_ = std::make_unique<test::FakeEventSource>();
-        inputMonitor_ = std::make_unique<InputMonitor>(*source_, app_->state(), log().logger());
-        frontmost_ = std::make_unique<NoFrontmostApplication>();
-        timers_ = std::make_unique<test::ManualTimerFactory>();
-        appMonitor_ =
-            std::make_unique<AppMonitor>(*frontmost_, app_->state(), *timers_, log().logger());
-        permissions_ = std::make_unique<FakePermissions>();
-        steps_.clear();
-        delegate_ = std::make_unique<AppDelegate>(AppDelegate::Services{
-            app_->state(), *inputMonitor_, *appMonitor_, *permissions_, *timers_, log().logger(),
-            [this] {
-                steps_.push_back("services");
-                log().logger().log("(services)");
-            },
-            [this] {
-                steps_.push_back("update");
-                log().logger().log("(update)");
-            }});
-    }
-
-    // Users before what they use.
-    void cleanup() {
-        delegate_.reset();
-        appMonitor_.reset();
-        inputMonitor_.reset();
+    void launchingStartsEverythingInOrder_data() {
+        QTest::addColumn<bool>("granted");
+        QTest::addColumn<Lines>("lines");
+        const Lines started{"(services)",
+                            "[InputMonitor] Started monitoring keyboard and mouse input",
+                            "[AppMonitor] Started monitoring frontmost application", "(update)"};
+        Lines asked{kPermissionsRequired};
+        asked.insert(asked.end(), started.begin(), started.end());
+        QTest::newRow("permissions granted") << true << started;
+        QTest::newRow("permissions missing") << false << asked;
     }
 
     void launchingStartsEverythingInOrder() {
-        permissions_->accessibility = false;
-        permissions_->inputMonitoring = false;
-        delegate_->applicationDidFinishLaunching();
-        const auto lines = log().lines();
-        const std::vector<std::string> expected{
-            "[Thrumwise] Accessibility permissions required for input monitoring", "(services)",
-            "[InputMonitor] Started monitoring keyboard and mouse input",
-            "[AppMonitor] Started monitoring frontmost application", "(update)"};
-        QVERIFY2(std::search(lines.begin(), lines.end(), expected.begin(), expected.end()) !=
-                     lines.end(),
-                 "launch steps out of order");
-        QVERIFY(!app_->state().isInputMonitoringGranted());
-        QCOMPARE(timers_->at(1).interval, std::chrono::milliseconds(3000));
-    }
-
-    void withBothPermissionsLaunchingSaysNothingAboutThem() {
-        delegate_->applicationDidFinishLaunching();
-        QCOMPARE(log().count("[Thrumwise] Accessibility permissions required for input monitoring"),
-                 std::size_t{0});
-        QVERIFY(app_->state().isInputMonitoringGranted());
-        QVERIFY(inputMonitor_->isMonitoring());
-        poll();  // the first poll leaves a running capture alone
-        QCOMPARE(source_->startCount, 1);
-        QCOMPARE(source_->stopCount, 0);
+        QFETCH(bool, granted);
+        QFETCH(Lines, lines);
+        Rig rig;
+        rig.permissions.accessibility = granted;
+        rig.permissions.inputMonitoring = granted;
+        rig.delegate.applicationDidFinishLaunching();
+        Lines seen = rig.log.lines();
+        // The offscreen platform has no tray.
+        std::erase(seen,
+                   "[Thrumwise] No system tray found; use the main window to control Thrumwise");
+        QCOMPARE(seen, lines);
+        QCOMPARE(rig.state.isInputMonitoringGranted(), granted);
+        QCOMPARE(rig.timers.at(1).interval, std::chrono::milliseconds(3000));
+        rig.poll();  // the first poll leaves a running capture alone
+        QCOMPARE(rig.source.startCount, 1);
+        QCOMPARE(rig.source.stopCount, 0);
     }
 
     void thePermissionPollRestartsCaptureAsPermissionsArrive() {
-        permissions_->accessibility = false;
-        permissions_->inputMonitoring = false;
-        source_->startSucceeds = false;
-        launch();
+        Rig rig;
+        rig.permissions.accessibility = false;
+        rig.permissions.inputMonitoring = false;
+        rig.source.startSucceeds = false;
+        rig.launch();
+        rig.source.startSucceeds = true;
 
-        poll();  // not trusted: nothing happens to capture
-        QCOMPARE(source_->startCount, 1);
-        QVERIFY(!app_->state().isAccessibilityGranted());
-
-        permissions_->accessibility = true;
-        source_->startSucceeds = true;
-        poll();  // trusted, no capture yet: start
-        QCOMPARE(source_->startCount, 2);
-        QVERIFY(app_->state().isAccessibilityGranted());
-
-        poll();  // trusted, input monitoring still missing, capture running: nothing
-        QCOMPARE(source_->startCount, 2);
-
-        permissions_->inputMonitoring = true;
-        poll();  // granted since the last check: stop, then start once
-        QCOMPARE(source_->stopCount, 1);
-        QCOMPARE(source_->startCount, 3);
-        QVERIFY(app_->state().isInputMonitoringGranted());
-
-        poll();  // granted before and now: nothing more
-        QCOMPARE(source_->startCount, 3);
-
-        permissions_->accessibility = false;  // revoked: reflected, capture left alone
-        poll();
-        QVERIFY(!app_->state().isAccessibilityGranted());
-        QVERIFY(inputMonitor_->isMonitoring());
+        struct Poll {
+            bool accessibility;
+            bool inputMonitoring;
+            int starts;  // capture starts and stops so far
+            int stops;
+        };
+        for (const Poll& poll : std::vector<Poll>{
+                 {false, false, 1, 0},  // not trusted: capture left alone
+                 {true, false, 2, 0},   // trusted, no capture yet: start
+                 {true, false, 2, 0},   // capture running, input monitoring still missing
+                 {true, true, 3, 1},    // granted since the last check: restart once
+                 {true, true, 3, 1},    // granted before and now: nothing more
+                 {false, true, 3, 1},   // revoked: reflected, capture left alone
+             }) {
+            rig.permissions.accessibility = poll.accessibility;
+            rig.permissions.inputMonitoring = poll.inputMonitoring;
+            rig.poll();
+            QCOMPARE(rig.source.startCount, poll.starts);
+            QCOMPARE(rig.source.stopCount, poll.stops);
+            QCOMPARE(rig.state.isAccessibilityGranted(), poll.accessibility);
+            QCOMPARE(rig.state.isInputMonitoringGranted(), poll.inputMonitoring);
+        }
+        QVERIFY(rig.inputMonitor.isMonitoring());
     }
 
     void theMenuHasItsItemsAndShortcuts() {
-        launch();
+        Rig rig;
+        rig.launch();
         QStringList entries;
-        for (QAction* action : delegate_->statusMenu()->actions()) {
+        for (QAction* action : rig.delegate.statusMenu()->actions()) {
             entries << (action->isSeparator()
                             ? QStringLiteral("-")
                             : action->text() + QLatin1Char(' ') +
@@ -159,43 +147,37 @@ private Q_SLOTS:
                                        QStringLiteral("Open Thrumwise Ctrl+O"),
                                        QStringLiteral("Settings... Ctrl+,"), QStringLiteral("-"),
                                        QStringLiteral("Quit Thrumwise Ctrl+Q")}));
-    }
 
-    void enableHapticsFlipsTheSwitchAndItsCheckMark() {
-        launch();
-        QAction* enable = delegate_->statusMenu()->actions().at(0);
-        QVERIFY(enable->isChecked());
-        enable->trigger();
-        QVERIFY(!app_->state().isEnabled());
-        QVERIFY(!enable->isChecked());
-        QCOMPARE(app_->settings.value(QStringLiteral("isEnabled")).toBool(), false);
-        enable->trigger();
-        QVERIFY(app_->state().isEnabled());
-        QVERIFY(enable->isChecked());
-        QCOMPARE(app_->settings.value(QStringLiteral("isEnabled")).toBool(), true);
-
-        app_->state().setEnabled(false);  // from the main window
-        QVERIFY(!enable->isChecked());
-    }
-
-    void menuItemsAskForTheWindows() {
-        launch();
-        QSignalSpy main(delegate_.get(), &AppDelegate::mainWindowRequested);
-        QSignalSpy settings(delegate_.get(), &AppDelegate::settingsRequested);
-        const auto actions = delegate_->statusMenu()->actions();
-        actions.at(2)->trigger();
-        actions.at(3)->trigger();
+        QSignalSpy main(&rig.delegate, &AppDelegate::mainWindowRequested);
+        QSignalSpy settings(&rig.delegate, &AppDelegate::settingsRequested);
+        rig.menuItem(2)->trigger();
+        rig.menuItem(3)->trigger();
         QCOMPARE(main.count(), 1);
         QCOMPARE(settings.count(), 1);
     }
 
+    void enableHapticsFlipsTheSwitchAndItsCheckMark() {
+        Rig rig;
+        rig.launch();
+        QAction* enable = rig.menuItem(0);
+        for (const bool expected : {false, true}) {
+            enable->trigger();
+            QCOMPARE(rig.state.isEnabled(), expected);
+            QCOMPARE(enable->isChecked(), expected);
+            QCOMPARE(rig.app.settings.value(QStringLiteral("isEnabled")).toBool(), expected);
+        }
+        rig.state.setEnabled(false);  // from the main window
+        QVERIFY(!enable->isChecked());
+    }
+
     void terminatingStopsCaptureThenThePoll() {
-        launch();
-        delegate_->applicationWillTerminate();
-        QCOMPARE(log().lines(), (std::vector<std::string>{"[InputMonitor] Stopped monitoring",
-                                                          "[AppMonitor] Stopped monitoring"}));
-        QVERIFY(!inputMonitor_->isMonitoring());
-        QCOMPARE(timers_->at(0).isRunning, false);
+        Rig rig;
+        rig.launch();
+        rig.delegate.applicationWillTerminate();
+        QCOMPARE(rig.log.lines(),
+                 (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
+        QVERIFY(!rig.inputMonitor.isMonitoring());
+        QVERIFY(!rig.timers.at(0).isRunning);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 using namespace thrumwise;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -17,40 +18,31 @@ GameProfile blocking(GameProfile profile, bool flag = true) {
 class AppStateTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::AppStateFixture> app_;
-
-    std::vector<std::string>& calls() { return app_->blocklist.calls; }
-
 private Q_SLOTS:
-    void init() { app_ = std::make_unique<test::AppStateFixture>(); }
+    void launchesStartAsTheUserLeftThem() {
+        test::AppStateFixture app;
+        QVERIFY(app.state().isEnabled());  // the first launch turns haptics on and says so
+        QCOMPARE(app.settings.value(QStringLiteral("isEnabled")).toBool(), true);
+        QCOMPARE(app.settings.value(QStringLiteral("hasLaunchedBefore")).toBool(), true);
 
-    void theFirstLaunchTurnsHapticsOnAndRemembersIt() {
-        QVERIFY(app_->state().isEnabled());
-        QCOMPARE(app_->settings.value(QStringLiteral("isEnabled")).toBool(), true);
-        QCOMPARE(app_->settings.value(QStringLiteral("hasLaunchedBefore")).toBool(), true);
-    }
+        app.state().setEnabled(false);
+        QVERIFY(!app.relaunch()->isEnabled());
+        app.settings.remove(QStringLiteral("isEnabled"));  // launched before, no stored switch
+        QVERIFY(!app.relaunch()->isEnabled());
+        app.settings.setValue(QStringLiteral("isEnabled"), true);
+        QVERIFY(app.relaunch()->isEnabled());
 
-    void laterLaunchesStartAsTheUserLeftThem() {
-        app_->state().setEnabled(false);
-        QVERIFY(!app_->relaunch()->isEnabled());
-        app_->settings.remove(QStringLiteral("isEnabled"));  // launched before, no stored switch
-        QVERIFY(!app_->relaunch()->isEnabled());
-        app_->settings.setValue(QStringLiteral("isEnabled"), true);
-        QVERIFY(app_->relaunch()->isEnabled());
-    }
-
-    void profilesComeFromTheStoreAtCreation() {
-        const std::vector<GameProfile> stored{test::profile("A", "Alpha", "a"),
-                                              test::profile("B", "Beta", "b")};
-        app_->store.saveProfiles(stored);
-        QVERIFY(app_->relaunch()->profiles() == stored);
+        const std::vector<GameProfile> stored{test::profile("A", "Alpha", "a")};
+        app.store.saveProfiles(stored);
+        QVERIFY(app.relaunch()->profiles() == stored);
     }
 
     void everyAssignmentNotifiesBeforeAndAfterEvenWhenEqual() {
-        AppState& state = app_->state();
+        test::AppStateFixture app;
+        AppState& state = app.state();
         std::vector<std::string> events;
-        connect(&state, &AppState::willChange, this, [&] { events.push_back("will"); });
-        const auto record = [&](auto signal, std::string name) {
+        connect(&state, &AppState::willChange, this, [&] { events.emplace_back("will"); });
+        const auto record = [&](auto signal, const std::string& name) {
             connect(&state, signal, this, [&events, name] { events.push_back(name); });
         };
         record(&AppState::isEnabledChanged, "isEnabled");
@@ -71,61 +63,52 @@ private Q_SLOTS:
         state.setFrontmostBundleId(std::nullopt);
         state.setLastInputEvent(std::string("⌨ A"));
 
-        QCOMPARE(events, (std::vector<std::string>{"will", "isEnabled", "will", "activeProfile",
-                                                   "will", "profiles", "will", "isPluginConnected",
-                                                   "will", "isAccessibilityGranted", "will",
-                                                   "isInputMonitoringGranted", "will",
-                                                   "frontmostBundleId", "will", "lastInputEvent"}));
-    }
-
-    void switchingAwayFromABlockingProfileUnblocksItOnce() {
-        AppState& state = app_->state();
-        state.setActiveProfile(blocking(test::profile("P", "Arena", "com.example.arena")));
-        calls().clear();
-        app_->handedToEngine.clear();
-
-        state.setActiveProfile(std::nullopt);
-
-        QCOMPARE(calls(), std::vector<std::string>{"unblock com.example.arena"});
-        QVERIFY(!state.activeProfile());
-        QCOMPARE(app_->handedToEngine.size(), std::size_t{1});
-        QVERIFY(!app_->handedToEngine[0].has_value());
+        QCOMPARE(events, (Lines{"will", "isEnabled", "will", "activeProfile", "will", "profiles",
+                                "will", "isPluginConnected", "will", "isAccessibilityGranted",
+                                "will", "isInputMonitoringGranted", "will", "frontmostBundleId",
+                                "will", "lastInputEvent"}));
     }
 
     void switchingUnblocksTheOldBeforeBlockingTheNew() {
-        AppState& state = app_->state();
+        test::AppStateFixture app;
+        AppState& state = app.state();
         const GameProfile arena = blocking(test::profile("P", "Arena", "com.example.arena"));
         state.setActiveProfile(arena);
         state.setActiveProfile(arena);  // the same profile again
         state.setActiveProfile(blocking(test::profile("Q", "Quest", "com.example.quest"), false));
-        QCOMPARE(calls(), (std::vector<std::string>{
-                              "block com.example.arena", "unblock com.example.arena",
-                              "block com.example.arena", "unblock com.example.arena"}));
-        QCOMPARE(app_->handedToEngine.size(), std::size_t{3});
-        QCOMPARE(app_->handedToEngine.back()->id, std::string("Q"));
-        QCOMPARE(state.activeProfile()->id, std::string("Q"));
+        state.setActiveProfile(arena);
+        state.setActiveProfile(std::nullopt);
+        QCOMPARE(app.blocklist.calls,
+                 (Lines{"block com.example.arena", "unblock com.example.arena",
+                        "block com.example.arena", "unblock com.example.arena",
+                        "block com.example.arena", "unblock com.example.arena"}));
+        QCOMPARE(app.handedToEngine.size(), std::size_t{5});
+        QCOMPARE(app.handedToEngine[2]->id, std::string("Q"));
+        QVERIFY(!app.handedToEngine[4] && !state.activeProfile());
     }
 
     void theOldProfileIsUnblockedAsItWasActivated() {
-        AppState& state = app_->state();
+        test::AppStateFixture app;
+        AppState& state = app.state();
         GameProfile arena = blocking(test::profile("P", "Arena", "old.bundle"));
         state.setProfiles({arena});
         state.setActiveProfile(arena);
         arena.bundleId = "new.bundle";  // the stored list moves on; the active copy does not
         state.setProfiles({arena});
         state.setActiveProfile(std::nullopt);
-        QCOMPARE(calls(), (std::vector<std::string>{"block old.bundle", "unblock old.bundle"}));
+        QCOMPARE(app.blocklist.calls, (Lines{"block old.bundle", "unblock old.bundle"}));
     }
 
     void refreshingFollowsTheEditedFlagWithoutTouchingTheEngine() {
-        AppState& state = app_->state();
+        test::AppStateFixture app;
+        AppState& state = app.state();
         GameProfile arena = test::profile("P", "Arena", "com.example.arena");
         state.setActiveProfile(arena);
-        app_->handedToEngine.clear();
+        app.handedToEngine.clear();
 
         state.refreshActiveProfile(
             blocking(test::profile("OTHER", "Other", "other")));  // not active
-        QVERIFY(calls().empty());
+        QVERIFY(app.blocklist.calls.empty());
 
         arena.blockPressmint = true;
         state.refreshActiveProfile(arena);  // turned on
@@ -136,21 +119,22 @@ private Q_SLOTS:
         arena.blockPressmint = false;
         state.refreshActiveProfile(arena);  // turned off
 
-        QCOMPARE(calls(), (std::vector<std::string>{
-                              "block com.example.arena", "unblock com.example.arena",
-                              "block com.example.arena", "unblock com.example.arena",
-                              "block com.example.moved", "unblock com.example.moved"}));
+        QCOMPARE(app.blocklist.calls,
+                 (Lines{"block com.example.arena", "unblock com.example.arena",
+                        "block com.example.arena", "unblock com.example.arena",
+                        "block com.example.moved", "unblock com.example.moved"}));
         QVERIFY(*state.activeProfile() == arena);
-        QVERIFY(app_->handedToEngine.empty());
+        QVERIFY(app.handedToEngine.empty());
     }
 
     void deletingRemovesEveryProfileWithTheIdAndSaves() {
-        AppState& state = app_->state();
+        test::AppStateFixture app;
+        AppState& state = app.state();
         const GameProfile shared = test::profile("SAME", "One", "a");
         const GameProfile other = test::profile("OTHER", "Two", "b");
         state.setProfiles({shared, other, shared});
         state.setActiveProfile(shared);
-        app_->log.clear();
+        app.log.clear();
 
         state.deleteProfile("SAME");
         QVERIFY(state.profiles() == std::vector<GameProfile>{other});
@@ -158,9 +142,9 @@ private Q_SLOTS:
         state.deleteProfile("UNKNOWN");
         QVERIFY(state.profiles() == std::vector<GameProfile>{other});
 
-        QCOMPARE(app_->log.count("[ProfileManager] Saved 1 profiles"), std::size_t{2});
-        QVERIFY(app_->store.loadProfiles() == std::vector<GameProfile>{other});
-        QCOMPARE(calls(), std::vector<std::string>{});
+        QCOMPARE(app.log.count("[ProfileManager] Saved 1 profiles"), std::size_t{2});
+        QVERIFY(app.store.loadProfiles() == std::vector<GameProfile>{other});
+        QVERIFY(app.blocklist.calls.empty());
     }
 };
 

@@ -8,6 +8,8 @@
 #include <QTest>
 
 using namespace thrumwise;
+using Lines = std::vector<std::string>;
+using Id = std::optional<std::string>;
 
 namespace {
 
@@ -22,154 +24,142 @@ GameProfile disabled(GameProfile profile) {
     return profile;
 }
 
+// A started monitor over two profiles, Arena and Quest.
+struct Rig {
+    test::AppStateFixture app;
+    AppState& state = app.state();
+    test::LogRecorder& log = app.log;
+    FakeFrontmostSource source;
+    test::ManualTimerFactory timers;
+    AppMonitor monitor{source, state, timers, log.logger()};
+
+    Rig() {
+        state.setProfiles({test::profile("ARENA", "Arena", "com.example.arena"),
+                           test::profile("QUEST", "Quest", "com.example.quest")});
+        monitor.startMonitoring();
+    }
+
+    // One poll with `bundleId` in front, then the queued assignments run.
+    void focus(Id bundleId, Id name = std::nullopt) {
+        source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
+        poll();
+    }
+    void poll() {
+        timers.tickAll();
+        QCoreApplication::sendPostedEvents();
+    }
+    Id activeId() const {
+        return state.activeProfile() ? Id(state.activeProfile()->id) : std::nullopt;
+    }
+};
+
 }  // namespace
 
 class AppMonitorTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::AppStateFixture> app_;
-    std::unique_ptr<FakeFrontmostSource> source_;
-    std::unique_ptr<test::ManualTimerFactory> timers_;
-    std::unique_ptr<AppMonitor> monitor_;
-
-    AppState& state() { return app_->state(); }
-
-    // One poll, then the queued assignments run.
-    void focus(std::optional<std::string> bundleId,
-               std::optional<std::string> name = std::nullopt) {
-        source_->current = FrontmostApplication{std::move(bundleId), std::move(name)};
-        poll();
-    }
-    void poll() {
-        timers_->tickAll();
-        QCoreApplication::sendPostedEvents();
-    }
-    std::optional<std::string> activeId() {
-        return state().activeProfile() ? std::optional(state().activeProfile()->id) : std::nullopt;
-    }
-
 private Q_SLOTS:
-    void init() {
-        app_ = std::make_unique<test::AppStateFixture>();
-        source_ = std::make_unique<FakeFrontmostSource>();
-        timers_ = std::make_unique<test::ManualTimerFactory>();
-        monitor_ = std::make_unique<AppMonitor>(*source_, state(), *timers_, app_->log.logger());
-        state().setProfiles({test::profile("ARENA", "Arena", "com.example.arena"),
-                             test::profile("QUEST", "Quest", "com.example.quest")});
-        monitor_->startMonitoring();
-    }
-
     void startingLogsAtOnceAndPollsOneIntervalLater() {
-        QCOMPARE(app_->log.lines(),
-                 std::vector<std::string>{"[AppMonitor] Started monitoring frontmost application"});
-        QCOMPARE(timers_->last().interval, std::chrono::milliseconds(200));
-        source_->current = FrontmostApplication{"com.example.arena", std::nullopt};
+        Rig rig;
+        QCOMPARE(rig.log.lines(), Lines{"[AppMonitor] Started monitoring frontmost application"});
+        QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));
+        rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
         QCoreApplication::sendPostedEvents();
-        QVERIFY(!state().frontmostBundleId());  // nothing before the first tick
-        poll();
-        QCOMPARE(*state().frontmostBundleId(), std::string("com.example.arena"));
+        QVERIFY(!rig.state.frontmostBundleId());  // nothing before the first tick
+        rig.poll();
+        QCOMPARE(rig.state.frontmostBundleId(), Id("com.example.arena"));
     }
 
     void profilesFollowTheApplicationInFront() {
-        app_->log.clear();
-        focus("com.example.arena");
-        QCOMPARE(activeId(), std::optional<std::string>("ARENA"));
-        focus("org.example.editor");
-        QVERIFY(!activeId());
-        focus("org.example.browser");  // none equals none: nothing more
-        focus("com.example.arena");
-        QCOMPARE(activeId(), std::optional<std::string>("ARENA"));
-        QCOMPARE(app_->log.lines(),
-                 (std::vector<std::string>{
-                     "[AppMonitor] Activated profile: Arena for com.example.arena",
-                     "[AppMonitor] No profile for: org.example.editor",
-                     "[AppMonitor] Activated profile: Arena for com.example.arena"}));
+        Rig rig;
+        rig.log.clear();
+        rig.focus("com.example.arena");
+        QCOMPARE(rig.activeId(), Id("ARENA"));
+        rig.focus("COM.EXAMPLE.ARENA");  // identifiers are case-sensitive
+        QCOMPARE(rig.activeId(), std::nullopt);
+        rig.focus("org.example.browser");  // none equals none: nothing more
+        rig.focus("com.example.arena");
+        QCOMPARE(rig.activeId(), Id("ARENA"));
+        QCOMPARE(rig.log.lines(),
+                 (Lines{"[AppMonitor] Activated profile: Arena for com.example.arena",
+                        "[AppMonitor] No profile for: COM.EXAMPLE.ARENA",
+                        "[AppMonitor] Activated profile: Arena for com.example.arena"}));
     }
 
     void theFirstEnabledProfileForTheIdentifierWins() {
+        Rig rig;
         const auto first = test::profile("FIRST", "First", "game");
         const auto second = test::profile("SECOND", "Second", "game");
-        state().setProfiles({first, second});
-        focus("game");
-        QCOMPARE(activeId(), std::optional<std::string>("FIRST"));
-
-        state().setProfiles({disabled(first), second});
-        focus("elsewhere");
-        focus("game");
-        QCOMPARE(activeId(), std::optional<std::string>("SECOND"));
-
-        state().setProfiles({disabled(first), disabled(second)});
-        focus("elsewhere");
-        focus("game");
-        QVERIFY(!activeId());
-    }
-
-    void identifiersAreCaseSensitive() {
-        focus("COM.EXAMPLE.ARENA");
-        QVERIFY(!activeId());
+        for (const auto& [profiles, expected] :
+             std::vector<std::pair<std::vector<GameProfile>, Id>>{
+                 {{first, second}, "FIRST"},
+                 {{disabled(first), second}, "SECOND"},
+                 {{disabled(first), disabled(second)}, std::nullopt}}) {
+            rig.state.setProfiles(profiles);
+            rig.focus("elsewhere");
+            rig.focus("game");
+            QCOMPARE(rig.activeId(), expected);
+        }
     }
 
     void aWindowWithoutIdentifierKeepsTheProfile() {
-        std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> changes;
-        monitor_->setOnAppChanged(
+        Rig rig;
+        std::vector<std::pair<Id, Id>> changes;
+        rig.monitor.setOnAppChanged(
             [&](const auto& id, const auto& name) { changes.emplace_back(id, name); });
-        focus("com.example.arena", "Arena");
-        app_->log.clear();
+        rig.focus("com.example.arena", "Arena");
+        rig.log.clear();
 
-        focus(std::nullopt, "Untitled");
-        QVERIFY(!state().frontmostBundleId());
-        QCOMPARE(activeId(), std::optional<std::string>("ARENA"));
-
-        focus("com.example.arena");  // a change again, but the profile is already active
+        rig.focus(std::nullopt, "Untitled");
+        QVERIFY(!rig.state.frontmostBundleId());
+        QCOMPARE(rig.activeId(), Id("ARENA"));
+        rig.focus("com.example.arena");  // a change again, but the profile is already active
         QCOMPARE(changes.size(), std::size_t{3});
-        QCOMPARE(changes[1].second, std::optional<std::string>("Untitled"));
-        QVERIFY(app_->log.lines().empty());
+        QCOMPARE(changes[1].second, Id("Untitled"));
+        QVERIFY(rig.log.lines().empty());
     }
 
     void theIdentifierIsPublishedOnEveryPollButLookedUpOnlyOnChange() {
-        focus("com.example.arena");
-        QSignalSpy published(&state(), &AppState::frontmostBundleIdChanged);
-        QSignalSpy switched(&state(), &AppState::activeProfileChanged);
-        poll();
-        poll();
-        QCOMPARE(published.count(), 2);
-        QCOMPARE(switched.count(), 0);
-    }
-
-    void noApplicationInFrontPublishesNothing() {
-        QSignalSpy published(&state(), &AppState::frontmostBundleIdChanged);
-        source_->current.reset();
-        poll();
-        QCOMPARE(published.count(), 0);
+        Rig rig;
+        QSignalSpy published(&rig.state, &AppState::frontmostBundleIdChanged);
+        QSignalSpy switched(&rig.state, &AppState::activeProfileChanged);
+        rig.poll();  // no application in front: nothing
+        rig.focus("com.example.arena");
+        rig.poll();
+        rig.poll();
+        QCOMPARE(published.count(), 3);
+        QCOMPARE(switched.count(), 1);
     }
 
     void theIdentifierIsAssignedBeforeTheProfileSwitchRuns() {
-        std::vector<std::string> order;
-        connect(&state(), &AppState::frontmostBundleIdChanged, this,
-                [&] { order.push_back("frontmost"); });
-        connect(&state(), &AppState::activeProfileChanged, this,
-                [&] { order.push_back("profile"); });
-        source_->current = FrontmostApplication{"com.example.quest", std::nullopt};
-        timers_->tickAll();
+        Rig rig;
+        Lines order;
+        QObject::connect(&rig.state, &AppState::frontmostBundleIdChanged,
+                         [&] { order.push_back("frontmost"); });
+        QObject::connect(&rig.state, &AppState::activeProfileChanged,
+                         [&] { order.push_back("profile"); });
+        rig.source.current = FrontmostApplication{"com.example.quest", std::nullopt};
+        rig.timers.tickAll();
         QVERIFY(order.empty());  // both are queued, neither runs inside the poll
-        QCOMPARE(app_->log.count("[AppMonitor] Activated profile: Quest for com.example.quest"),
-                 std::size_t{1});
+        QCOMPARE(rig.log.lines().back(),
+                 std::string("[AppMonitor] Activated profile: Quest for com.example.quest"));
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(order, (std::vector<std::string>{"frontmost", "profile"}));
+        QCOMPARE(order, (Lines{"frontmost", "profile"}));
     }
 
     void stoppingAndStartingAgainRemembersTheLastApplication() {
-        focus("com.example.arena");
-        state().setActiveProfile(std::nullopt);
-        monitor_->stopMonitoring();
-        QCOMPARE(timers_->runningCount(), std::size_t{0});
-        monitor_->stopMonitoring();
-        QCOMPARE(app_->log.count("[AppMonitor] Stopped monitoring"), std::size_t{2});
-        monitor_->startMonitoring();
-        monitor_->startMonitoring();  // replaces, never doubles the poll
-        QCOMPARE(timers_->runningCount(), std::size_t{1});
-        poll();
-        QVERIFY(!activeId());  // same application: no change, nothing activated
+        Rig rig;
+        rig.focus("com.example.arena");
+        rig.state.setActiveProfile(std::nullopt);
+        rig.monitor.stopMonitoring();
+        QCOMPARE(rig.timers.runningCount(), std::size_t{0});
+        rig.monitor.stopMonitoring();
+        QCOMPARE(rig.log.count("[AppMonitor] Stopped monitoring"), std::size_t{2});
+        rig.monitor.startMonitoring();
+        rig.monitor.startMonitoring();  // replaces, never doubles the poll
+        QCOMPARE(rig.timers.runningCount(), std::size_t{1});
+        rig.poll();
+        QVERIFY(!rig.activeId());  // same application: no change, nothing activated
     }
 };
 

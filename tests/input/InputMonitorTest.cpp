@@ -1,28 +1,65 @@
-#include "app/AppState.h"
 #include "input/InputMonitor.h"
 #include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
-#include "support/LogRecorder.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace thrumwise;
-using test::FakeEventSource;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-struct KeyCall {
-    bool isDown;
-    std::uint16_t code;
-    std::optional<std::string> name;
-    ModifierSet modifiers;
-};
+constexpr const char* kStarted = "[InputMonitor] Started monitoring keyboard and mouse input";
+constexpr const char* kStopped = "[InputMonitor] Stopped monitoring";
 
-struct MouseCall {
-    bool isDown;
-    MouseButton button;
-    ModifierSet modifiers;
+std::string describe(ModifierSet modifiers) {
+    std::string text;
+    for (const ModifierKey key : allCases<ModifierKey>()) {
+        if (modifiers.contains(key)) {
+            text += " " + std::string(rawValue(key));
+        }
+    }
+    return text;
+}
+
+// A started monitor on a fake source; its calls written down as
+// "keyDown <code> <name> <modifiers>" and "mouseUp <button> <modifiers>".
+struct Rig {
+    test::FakeEventSource source;
+    test::AppStateFixture app;
+    AppState& state = app.state();
+    test::LogRecorder log;
+    InputMonitor monitor{source, state, log.logger()};
+    Lines calls;
+    QStringList posted;
+
+    Rig() {
+        const auto onKey = [this](const char* what) {
+            return [this, what](std::uint16_t code, auto name, ModifierSet modifiers) {
+                calls.push_back(std::string(what) + " " + std::to_string(code) + " " +
+                                std::string(name.value_or("-")) + describe(modifiers));
+            };
+        };
+        const auto onMouse = [this](const char* what) {
+            return [this, what](MouseButton button, ModifierSet modifiers) {
+                calls.push_back(std::string(what) + " " + std::string(rawValue(button)) +
+                                describe(modifiers));
+            };
+        };
+        monitor.setOnKeyDown(onKey("keyDown"));
+        monitor.setOnKeyUp(onKey("keyUp"));
+        monitor.setOnMouseDown(onMouse("mouseDown"));
+        monitor.setOnMouseUp(onMouse("mouseUp"));
+        QObject::connect(&state, &AppState::lastInputEventChanged,
+                         [this] { posted << QString::fromStdString(*state.lastInputEvent()); });
+        monitor.start();
+    }
+
+    // What was posted for display, once the queued posts have run.
+    QStringList posts() const {
+        QCoreApplication::sendPostedEvents();
+        return posted;
+    }
 };
 
 }  // namespace
@@ -30,185 +67,104 @@ struct MouseCall {
 class InputMonitorTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeEventSource> source_;
-    std::unique_ptr<test::AppStateFixture> app_;
-    AppState* state_ = nullptr;
-    std::unique_ptr<test::LogRecorder> log_;
-    std::unique_ptr<InputMonitor> monitor_;
-    std::vector<KeyCall> keys_;
-    std::vector<MouseCall> mice_;
-
-    void deliverQueuedCalls() { QCoreApplication::sendPostedEvents(); }
-
 private Q_SLOTS:
-    void init() {
-        source_ = std::make_unique<FakeEventSource>();
-        app_ = std::make_unique<test::AppStateFixture>();
-        state_ = &app_->state();
-        log_ = std::make_unique<test::LogRecorder>();
-        monitor_ = std::make_unique<InputMonitor>(*source_, *state_, log_->logger());
-        keys_.clear();
-        mice_.clear();
-        const auto onKey = [this](bool isDown) {
-            return [this, isDown](std::uint16_t code, std::optional<std::string_view> name,
-                                  ModifierSet modifiers) {
-                keys_.push_back({isDown, code,
-                                 name ? std::optional<std::string>(*name) : std::nullopt,
-                                 modifiers});
-            };
-        };
-        monitor_->setOnKeyDown(onKey(true));
-        monitor_->setOnKeyUp(onKey(false));
-        monitor_->setOnMouseDown([this](MouseButton b, ModifierSet m) {
-            mice_.push_back({true, b, m});
-        });
-        monitor_->setOnMouseUp([this](MouseButton b, ModifierSet m) {
-            mice_.push_back({false, b, m});
-        });
-        monitor_->start();
-    }
-
-    void cleanup() { monitor_.reset(); }  // before the source it listens to
-
     void holdingAKeyReportsOnePressAndPostsEveryRepeat() {
-        QSignalSpy posts(state_, &AppState::lastInputEventChanged);
-        source_->keyDown(0);
-        source_->keyDown(0);  // auto-repeat
-        source_->keyDown(0);
-        QVERIFY(monitor_->isKeyHeld(0));
-        source_->keyUp(0);
+        Rig rig;
+        rig.source.keyDown(0);
+        rig.source.keyDown(0);  // auto-repeat
+        rig.source.keyDown(0);
+        QVERIFY(rig.monitor.isKeyHeld(0));
+        rig.source.keyUp(0);
 
-        QCOMPARE(keys_.size(), std::size_t{2});
-        QVERIFY(keys_[0].isDown && keys_[0].code == 0 && keys_[0].name == "A");
-        QVERIFY(!keys_[1].isDown && keys_[1].code == 0);
-        QVERIFY(!monitor_->isKeyHeld(0));
-
-        QCOMPARE(posts.count(), 0);  // the display is updated later, never inside the handler
-        deliverQueuedCalls();
-        QCOMPARE(posts.count(), 3);  // press and two repeats; the release posts nothing
-        QCOMPARE(*state_->lastInputEvent(), std::string("⌨ A"));
+        QCOMPARE(rig.calls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
+        QVERIFY(!rig.monitor.isKeyHeld(0));
+        QVERIFY(rig.posted.isEmpty());                                 // never inside the handler
+        QCOMPARE(rig.posts(), QStringList(3, QStringLiteral("⌨ A")));  // releases post nothing
     }
 
-    void keysWithoutANameShowTheirCode() {
-        source_->keyDown(117);
-        deliverQueuedCalls();
-        QCOMPARE(*state_->lastInputEvent(), std::string("⌨ Key117"));
-        QVERIFY(!keys_.at(0).name.has_value());
-        QCOMPARE(keys_.at(0).code, std::uint16_t{117});
-    }
-
-    void keyEventsCarryTheirOwnModifiers() {
-        source_->keyDown(11, QuartzFlags::shift | QuartzFlags::command | 0x100 /* side bit */);
-        source_->keyUp(11, QuartzFlags::control | QuartzFlags::alternate);
-        QVERIFY((keys_.at(0).modifiers == ModifierSet{ModifierKey::shift, ModifierKey::command}));
-        QVERIFY((keys_.at(1).modifiers == ModifierSet{ModifierKey::control, ModifierKey::option}));
-        QVERIFY(
-            (monitor_->heldModifiers() == ModifierSet{ModifierKey::control, ModifierKey::option}));
+    void keyEventsCarryTheirOwnModifiersAndNames() {
+        Rig rig;
+        rig.source.keyUp(3);  // reported even when not held
+        rig.source.keyDown(11, QuartzFlags::shift | QuartzFlags::command | 0x100 /* side bit */);
+        rig.source.keyUp(11, QuartzFlags::control | QuartzFlags::alternate);
+        QVERIFY((rig.monitor.heldModifiers() ==
+                 ModifierSet{ModifierKey::control, ModifierKey::option}));
+        rig.source.keyDown(117);
+        QCOMPARE(rig.calls, (Lines{"keyUp 3 F", "keyDown 11 B shift command",
+                                   "keyUp 11 B control option", "keyDown 117 -"}));
+        QCOMPARE(rig.posts(), (QStringList{QStringLiteral("⌨ B"), QStringLiteral("⌨ Key117")}));
     }
 
     void mouseEventsCarryTheModifiersOfTheLastKeyboardEvent() {
-        source_->flagsChanged(QuartzFlags::shift);  // Shift alone calls nothing
-        QVERIFY(keys_.empty());
-        QVERIFY(monitor_->heldModifiers() == ModifierSet{ModifierKey::shift});
+        Rig rig;
+        rig.source.mouse(QuartzEventType::rightMouseUp);  // reported even when not held
+        rig.source.flagsChanged(QuartzFlags::shift);      // Shift alone calls nothing
+        QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
+        rig.source.send({QuartzEventType::leftMouseDown, 0, QuartzFlags::command});
+        QVERIFY(rig.monitor.isMouseButtonHeld(MouseButton::left));
+        rig.source.mouse(QuartzEventType::leftMouseUp);
+        QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::left));
+        rig.source.flagsChanged(0);
+        rig.source.mouse(QuartzEventType::rightMouseDown);
+        // Other buttons and codes no keyboard sends are ignored.
+        rig.source.mouse(QuartzEventType::otherMouseDown);
+        rig.source.mouse(QuartzEventType::otherMouseUp);
+        rig.source.keyDown(65536);
+        rig.source.keyDown(-1);
 
-        source_->send({QuartzEventType::leftMouseDown, 0, QuartzFlags::command});
-        QVERIFY(monitor_->isMouseButtonHeld(MouseButton::left));
-        source_->mouse(QuartzEventType::leftMouseUp);
-        source_->flagsChanged(0);
-        source_->mouse(QuartzEventType::rightMouseDown);
-        deliverQueuedCalls();
-
-        QCOMPARE(mice_.size(), std::size_t{3});
-        QVERIFY(mice_[0].isDown && mice_[0].button == MouseButton::left);
-        QVERIFY(mice_[0].modifiers == ModifierSet{ModifierKey::shift});
-        QVERIFY(!mice_[1].isDown && mice_[1].modifiers == ModifierSet{ModifierKey::shift});
-        QVERIFY(mice_[2].button == MouseButton::right && mice_[2].modifiers.empty());
-        QVERIFY(!monitor_->isMouseButtonHeld(MouseButton::left));
-        QCOMPARE(*state_->lastInputEvent(), std::string("🖱 Right ↓"));
+        QCOMPARE(rig.calls, (Lines{"mouseUp right", "mouseDown left shift", "mouseUp left shift",
+                                   "mouseDown right"}));
+        QCOMPARE(rig.posts(),
+                 (QStringList{QStringLiteral("🖱 Right ↑"), QStringLiteral("🖱 Left ↓"),
+                              QStringLiteral("🖱 Left ↑"), QStringLiteral("🖱 Right ↓")}));
     }
 
-    void mouseTextsNameButtonAndDirection() {
-        QStringList seen;
-        connect(state_, &AppState::lastInputEventChanged, this,
-                [&] { seen << QString::fromStdString(*state_->lastInputEvent()); });
-        for (auto type : {QuartzEventType::leftMouseDown, QuartzEventType::leftMouseUp,
-                          QuartzEventType::rightMouseDown, QuartzEventType::rightMouseUp}) {
-            source_->mouse(type);
-        }
-        deliverQueuedCalls();
-        QCOMPARE(seen,
-                 (QStringList{QStringLiteral("🖱 Left ↓"), QStringLiteral("🖱 Left ↑"),
-                              QStringLiteral("🖱 Right ↓"), QStringLiteral("🖱 Right ↑")}));
-    }
+    void startsOnceAndStopForgetsHeldKeysAndButtonsButNotModifiers() {
+        Rig rig;
+        rig.monitor.start();
+        QCOMPARE(rig.source.startCount, 1);
+        rig.source.keyDown(0, QuartzFlags::shift);
+        rig.source.mouse(QuartzEventType::rightMouseDown);
 
-    void otherButtonsAndOutOfRangeCodesAreIgnored() {
-        QSignalSpy posts(state_, &AppState::lastInputEventChanged);
-        source_->mouse(QuartzEventType::otherMouseDown);
-        source_->mouse(QuartzEventType::otherMouseUp);
-        source_->keyDown(65536);
-        source_->keyDown(-1);
-        deliverQueuedCalls();
-        QVERIFY(keys_.empty());
-        QVERIFY(mice_.empty());
-        QCOMPARE(posts.count(), 0);
-    }
-
-    void releasesAreReportedEvenWhenNothingWasHeld() {
-        source_->keyUp(3);
-        source_->mouse(QuartzEventType::rightMouseUp);
-        QCOMPARE(keys_.size(), std::size_t{1});
-        QCOMPARE(mice_.size(), std::size_t{1});
-    }
-
-    void startingTwiceStartsOnce() {
-        monitor_->start();
-        QCOMPARE(source_->startCount, 1);
-        QVERIFY(monitor_->isMonitoring());
-        QCOMPARE(log_->count("[InputMonitor] Started monitoring keyboard and mouse input"),
-                 std::size_t{1});
-    }
-
-    void stopForgetsHeldKeysAndButtonsButNotModifiers() {
-        source_->keyDown(0, QuartzFlags::shift);
-        source_->mouse(QuartzEventType::rightMouseDown);
-        monitor_->stop();
-        QVERIFY(!monitor_->isMonitoring());
-        QVERIFY(!source_->isDelivering());
-        QVERIFY(!monitor_->isKeyHeld(0));
-        QVERIFY(!monitor_->isMouseButtonHeld(MouseButton::right));
-        QVERIFY(monitor_->heldModifiers() == ModifierSet{ModifierKey::shift});
-
-        monitor_->stop();  // when stopped: still logs
-        QCOMPARE(log_->count("[InputMonitor] Stopped monitoring"), std::size_t{2});
-        QCOMPARE(source_->stopCount, 1);
+        rig.monitor.stop();
+        QVERIFY(!rig.monitor.isMonitoring() && !rig.source.isDelivering());
+        QVERIFY(!rig.monitor.isKeyHeld(0));
+        QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::right));
+        QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
+        rig.monitor.stop();  // logs also when stopped
+        QCOMPARE(rig.source.stopCount, 1);
 
         // A key held across the stop is reported again on its next key-down.
-        monitor_->start();
-        source_->keyDown(0);
-        QCOMPARE(keys_.size(), std::size_t{2});
+        rig.monitor.start();
+        rig.source.keyDown(0);
+        QCOMPARE(rig.calls.back(), std::string("keyDown 0 A"));
+        QCOMPARE(rig.log.lines(), (Lines{kStarted, kStopped, kStopped, kStarted}));
     }
 
     void aFailedStartIsLoggedAndRetriedLater() {
-        monitor_->stop();
-        source_->startSucceeds = false;
-        monitor_->start();
-        QVERIFY(!monitor_->isMonitoring());
-        QCOMPARE(log_->count("[InputMonitor] Failed to create event tap — check Accessibility AND "
-                             "Input Monitoring in System Settings."),
-                 std::size_t{1});
-        source_->startSucceeds = true;
-        monitor_->start();
-        QVERIFY(monitor_->isMonitoring());
+        Rig rig;
+        rig.monitor.stop();
+        rig.log.clear();
+        rig.source.startSucceeds = false;
+        rig.monitor.start();
+        QVERIFY(!rig.monitor.isMonitoring());
+        QCOMPARE(rig.log.lines(),
+                 Lines{"[InputMonitor] Failed to create event tap — check Accessibility AND Input "
+                       "Monitoring in System Settings."});
+        rig.source.startSucceeds = true;
+        rig.monitor.start();
+        QVERIFY(rig.monitor.isMonitoring());
     }
 
     void aLostSourceLeavesTheMonitorStoppedAndRestartable() {
-        source_->keyDown(5);
-        source_->lose();
-        QVERIFY(!monitor_->isMonitoring());
-        QVERIFY(!monitor_->isKeyHeld(5));
-        monitor_->start();
-        QVERIFY(monitor_->isMonitoring());
-        QCOMPARE(source_->startCount, 2);
+        Rig rig;
+        rig.source.keyDown(5);
+        rig.source.lose();
+        QVERIFY(!rig.monitor.isMonitoring());
+        QVERIFY(!rig.monitor.isKeyHeld(5));
+        rig.monitor.start();
+        QVERIFY(rig.monitor.isMonitoring());
+        QCOMPARE(rig.source.startCount, 2);
     }
 };
 

@@ -153,110 +153,70 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles(profiles));
     }
 
-    void rejectsMalformedDocuments_data() {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << QByteArray() << QStringLiteral("not valid JSON");
-        QTest::newRow("truncated") << QByteArray(R"([{"id": "p", "displayName")")
-                                   << QStringLiteral("not valid JSON (at profile 0)");
-        const QByteArray valid = QByteArray::fromStdString(validProfileJson().dump());
-        QTest::newRow("trailing comma")
-            << "[" + valid + ",]" << QStringLiteral("not valid JSON (at profile 1)");
-        QTest::newRow("single quotes") << QByteArray("['p']") << QStringLiteral("not valid JSON");
-        QTest::newRow("trailing garbage") << QByteArray("[] x") << QStringLiteral("not valid JSON");
-        QTest::newRow("two documents")
-            << QByteArray("[] []") << QStringLiteral("more than one JSON value");
-        QTest::newRow("not an array")
-            << QByteArray(R"({"id": "p"})") << QStringLiteral("array of profiles");
-        QTest::newRow("element not an object")
-            << QByteArray("[42]") << QStringLiteral("profile 0: should be an object, not a number");
-        QTest::newRow("invalid UTF-8")
-            << QByteArray("[\"\xff\"]") << QStringLiteral("not valid UTF-8");
-    }
-
     void rejectsMalformedDocuments() {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, expected);
-        const std::string error = decodeError(json.toStdString());
-        QVERIFY2(error.find(expected.toStdString()) != std::string::npos, error.c_str());
+        const std::string valid = validProfileJson().dump();
+        for (const auto& [json, expected] : std::vector<std::pair<std::string, std::string>>{
+                 {"", "not valid JSON"},
+                 {R"([{"id": "p", "displayName")", "not valid JSON (at profile 0)"},  // truncated
+                 {"[" + valid + ",]", "not valid JSON (at profile 1)"},
+                 {"['p']", "not valid JSON"},
+                 {"[] x", "not valid JSON"},
+                 {"[] []", "more than one JSON value"},
+                 {R"({"id": "p"})", "array of profiles"},
+                 {"[42]", "profile 0: should be an object, not a number"},
+                 {"[\"\xff\"]", "not valid UTF-8"}}) {
+            const std::string error = decodeError(json);
+            QVERIFY2(error.find(expected) != std::string::npos, json.c_str());
+        }
     }
 
     void rejectsMalformedValues_data() {
         QTest::addColumn<Mutation>("mutate");
         QTest::addColumn<QString>("expected");
-        const auto mapping = [](const char* key, ordered_json value) {
-            return Mutation([=](ordered_json& p) { p["mappings"][0][key] = value; });
+        // `key` of the mapping (or, for `ofProfile`, of the profile) set to the JSON `value`.
+        const auto spoil = [](bool ofProfile, const char* key, const char* value,
+                              const char* complaint) {
+            QTest::addRow("%s %s = %s", ofProfile ? "profile" : "mapping", key, value)
+                << Mutation([=](ordered_json& p) {
+                       (ofProfile ? p : p["mappings"][0])[key] = ordered_json::parse(value);
+                   })
+                << QStringLiteral("\"%1\" %2").arg(QLatin1String(key), QLatin1String(complaint));
         };
-        const auto field = [](const char* key, ordered_json value) {
-            return Mutation([=](ordered_json& p) { p[key] = value; });
+        const auto mapping = [&](const char* key, const char* value, const char* complaint) {
+            spoil(false, key, value, complaint);
         };
-        QTest::newRow("cooldown as text")
-            << mapping("cooldownMs", "160")
-            << QStringLiteral("\"cooldownMs\" should be an integer, not a string");
-        QTest::newRow("cooldown with fraction")
-            << mapping("cooldownMs", 1.5) << QStringLiteral("\"cooldownMs\" should be an integer");
-        QTest::newRow("cooldown too large") << mapping("cooldownMs", 9223372036854775808ULL)
-                                            << QStringLiteral("\"cooldownMs\" is outside");
-        QTest::newRow("hold interval as boolean")
-            << mapping("holdRepeatIntervalMs", true)
-            << QStringLiteral("\"holdRepeatIntervalMs\" should be an integer, not a boolean");
-        QTest::newRow("triggerOnHold as text")
-            << mapping("triggerOnHold", "true")
-            << QStringLiteral("\"triggerOnHold\" should be a boolean");
-        QTest::newRow("required key null")
-            << mapping("triggerOnHold", nullptr)
-            << QStringLiteral("\"triggerOnHold\" should be a boolean, not a null");
-        QTest::newRow("key code negative")
-            << mapping("keyCode", -1) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
-        QTest::newRow("key code too large")
-            << mapping("keyCode", 65536) << QStringLiteral("\"keyCode\" is outside 0 to 65535");
-        QTest::newRow("key code as text")
-            << mapping("keyCode", "12") << QStringLiteral("\"keyCode\" should be an integer");
-        QTest::newRow("key name as number")
-            << mapping("keyName", 3) << QStringLiteral("\"keyName\" should be a string");
-        QTest::newRow("modifiers not an array")
-            << mapping("requiredModifiers", "shift")
-            << QStringLiteral("\"requiredModifiers\" should be an array");
-        QTest::newRow("modifier fn")
-            << mapping("requiredModifiers", {"fn"})
-            << QStringLiteral("\"requiredModifiers\" has the unknown value \"fn\"");
-        QTest::newRow("modifier wrong case")
-            << mapping("requiredModifiers", {"Shift"}) << QStringLiteral("unknown value \"Shift\"");
-        QTest::newRow("trigger type wrong case")
-            << mapping("triggerType", "Keyboard")
-            << QStringLiteral("\"triggerType\" has the unknown value \"Keyboard\"");
-        QTest::newRow("mouse button middle")
-            << mapping("mouseButton", "middle")
-            << QStringLiteral("\"mouseButton\" has the unknown value \"middle\"");
-        QTest::newRow("mouse button wrong case")
-            << mapping("mouseButton", "Left") << QStringLiteral("unknown value \"Left\"");
+        const auto profile = [&](const char* key, const char* value, const char* complaint) {
+            spoil(true, key, value, complaint);
+        };
+        mapping("cooldownMs", R"("160")", "should be an integer, not a string");
+        mapping("cooldownMs", "1.5", "should be an integer");
+        mapping("cooldownMs", "9223372036854775808", "is outside");
+        mapping("holdRepeatIntervalMs", "true", "should be an integer, not a boolean");
+        mapping("triggerOnHold", R"("true")", "should be a boolean");
+        mapping("triggerOnHold", "null", "should be a boolean, not a null");
+        mapping("keyCode", "-1", "is outside 0 to 65535");
+        mapping("keyCode", "65536", "is outside 0 to 65535");
+        mapping("keyCode", R"("12")", "should be an integer");
+        mapping("keyName", "3", "should be a string");
+        mapping("requiredModifiers", R"("shift")", "should be an array");
+        mapping("requiredModifiers", R"(["fn"])", R"(has the unknown value "fn")");
+        mapping("requiredModifiers", R"(["Shift"])", R"(has the unknown value "Shift")");
+        mapping("triggerType", R"("Keyboard")", R"(has the unknown value "Keyboard")");
+        mapping("mouseButton", R"("middle")", R"(has the unknown value "middle")");
+        mapping("mouseButton", R"("Left")", R"(has the unknown value "Left")");
+        profile("mappings", "{}", "should be an array, not an object");
+        profile("isEnabled", "1", "should be a boolean, not a number");
+        profile("displayName", "null", "should be a string, not a null");
+        profile("createdAt", R"("2026-03-01T10:20:30.5Z")", R"(holds "2026-03-01T10:20:30.5Z")");
+        profile("createdAt", R"("2026-03-01T10:20:30+01:00")", "holds");
+        profile("updatedAt", R"("2026-03-01 10:20:30Z")", "holds");
+        profile("updatedAt", R"("2026-13-01T10:20:30Z")", "holds");
+        profile("updatedAt", R"("2026-02-30T10:20:30Z")", "holds");
+        profile("updatedAt", R"("2026-02-03T24:00:00Z")", "holds");
+        profile("updatedAt", "1700000000", "should be a string");
         QTest::newRow("mapping not an object")
             << Mutation([](ordered_json& p) { p["mappings"][0] = "x"; })
             << QStringLiteral("mapping 0: should be an object, not a string");
-        QTest::newRow("mappings not an array")
-            << field("mappings", ordered_json::object())
-            << QStringLiteral("\"mappings\" should be an array, not an object");
-        QTest::newRow("isEnabled as number")
-            << field("isEnabled", 1)
-            << QStringLiteral("\"isEnabled\" should be a boolean, not a number");
-        QTest::newRow("display name null")
-            << field("displayName", nullptr)
-            << QStringLiteral("\"displayName\" should be a string, not a null");
-        QTest::newRow("fractional second")
-            << field("createdAt", "2026-03-01T10:20:30.5Z")
-            << QStringLiteral("\"createdAt\" holds \"2026-03-01T10:20:30.5Z\"");
-        QTest::newRow("offset instead of Z") << field("createdAt", "2026-03-01T10:20:30+01:00")
-                                             << QStringLiteral("\"createdAt\" holds");
-        QTest::newRow("space separator")
-            << field("updatedAt", "2026-03-01 10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("month 13") << field("updatedAt", "2026-13-01T10:20:30Z")
-                                  << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("30 February")
-            << field("updatedAt", "2026-02-30T10:20:30Z") << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("hour 24") << field("updatedAt", "2026-02-03T24:00:00Z")
-                                 << QStringLiteral("\"updatedAt\" holds");
-        QTest::newRow("date as number")
-            << field("updatedAt", 1700000000) << QStringLiteral("\"updatedAt\" should be a string");
 
         for (const char* key : {"id", "displayName", "bundleId", "mappings", "isEnabled",
                                 "blockPressmint", "createdAt", "updatedAt"}) {
@@ -278,10 +238,9 @@ private Q_SLOTS:
         // A valid profile first, so the failure must come from the spoilt second one.
         ordered_json spoilt = validProfileJson();
         mutate(spoilt);
-        const ordered_json document{validProfileJson(), spoilt};
-        const std::string error = decodeError(document.dump());
+        const std::string error = decodeError(ordered_json{validProfileJson(), spoilt}.dump());
         QVERIFY2(error.find(expected.toStdString()) != std::string::npos, error.c_str());
-        QVERIFY2(error.find("profile 1") == 0, error.c_str());
+        QVERIFY2(error.starts_with("profile 1"), error.c_str());
     }
 
     void errorsNameTheProfileMappingAndKey() {

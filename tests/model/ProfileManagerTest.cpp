@@ -2,13 +2,13 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -17,146 +17,125 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+           file.write(bytes) == bytes.size();
 }
+
+// A store in a folder that does not exist yet, its clock stopped at 09:05:07
+// on 6 December 2026.
+struct Store {
+    QTemporaryDir root;
+    QString folder = root.filePath(QStringLiteral("nested/Thrumwise"));
+    QString file = folder + QStringLiteral("/profiles.json");
+    test::LogRecorder log;
+    ProfileManager manager{folder, log.logger(), [] {
+                               return QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::UTC);
+                           }};
+
+    QStringList entries() const {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                      QDir::Name);
+    }
+};
 
 }  // namespace
 
 class ProfileManagerTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir root_;
-    QString folder_;
-    test::LogRecorder log_;
-    std::unique_ptr<ProfileManager> store_;
-
-    QString filePath() const { return folder_ + QStringLiteral("/profiles.json"); }
-
-    QStringList folderEntries() const {
-        return QDir(folder_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                       QDir::Name);
-    }
-
 private Q_SLOTS:
-    void init() {
-        QVERIFY(root_.isValid());
-        folder_ = root_.path() + QStringLiteral("/nested/Thrumwise");
-        QDir(root_.path()).removeRecursively();
-        QDir().mkpath(root_.path());
-        log_.clear();
-        store_ = std::make_unique<ProfileManager>(folder_, log_.logger(), [] {
-            return QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::UTC);
-        });
+    void theFirstRunCreatesTheFolderAndLogsNothing() {
+        Store store;
+        QVERIFY(store.manager.loadProfiles().empty());
+        QVERIFY(QDir(store.folder).exists());
+        QVERIFY(store.log.lines().empty());
+        QCOMPARE(store.manager.profilesFilePath(), store.file);
     }
 
-    void firstRunCreatesTheFolderAndLogsNothing() {
-        QVERIFY(store_->loadProfiles().empty());
-        QVERIFY(QDir(folder_).exists());
-        QVERIFY(log_.lines().empty());
-        QCOMPARE(store_->profilesFilePath(), filePath());
-    }
-
-    void loadLogsTheCountWithThePluralAlways() {
-        QDir().mkpath(folder_);
-        writeFile(filePath(), "[]");
-        QVERIFY(store_->loadProfiles().empty());
-        store_->saveProfiles({test::profile("P", "Arena", "com.example.arena")});
-        QCOMPARE(store_->loadProfiles().size(), std::size_t{1});
-        QCOMPARE(log_.lines(), (std::vector<std::string>{"[ProfileManager] Loaded 0 profiles",
-                                                         "[ProfileManager] Saved 1 profiles",
-                                                         "[ProfileManager] Loaded 1 profiles"}));
-    }
-
-    void savedProfilesLoadBackEqualAndInOrder() {
+    void savedProfilesLoadBackAndEveryCountIsLogged() {
+        Store store;
+        store.manager.saveProfiles({});
+        QCOMPARE(readFile(store.file), QByteArray("[]"));
+        QVERIFY(store.manager.loadProfiles().empty());
         const auto profiles = test::manyProfiles(3, 4);
-        store_->saveProfiles(profiles);
-        QVERIFY(store_->loadProfiles() == profiles);
-        QVERIFY(readFile(filePath()).startsWith("[\n  {\n"));
+        store.manager.saveProfiles(profiles);
+        QVERIFY(store.manager.loadProfiles() == profiles);
+        QVERIFY(readFile(store.file).startsWith("[\n  {\n"));
+        QCOMPARE(
+            store.log.lines(),
+            (Lines{"[ProfileManager] Saved 0 profiles", "[ProfileManager] Loaded 0 profiles",
+                   "[ProfileManager] Saved 3 profiles", "[ProfileManager] Loaded 3 profiles"}));
+        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
     }
 
-    void savingAnEmptyListWritesAnEmptyArray() {
-        store_->saveProfiles({});
-        QCOMPARE(readFile(filePath()), QByteArray("[]"));
-        QCOMPARE(log_.lines(), std::vector<std::string>{"[ProfileManager] Saved 0 profiles"});
-        QCOMPARE(folderEntries(), QStringList{QStringLiteral("profiles.json")});
-    }
-
-    void unreadableFileIsMovedAsideAndTheNextSaveStartsFresh_data() {
+    void anUnreadableFileIsMovedAsideAndTheNextSaveStartsFresh_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
         QTest::newRow("zero bytes") << QByteArray() << QStringLiteral("not valid JSON");
-        QTest::newRow("not JSON") << QByteArray("profiles!") << QStringLiteral("not valid JSON");
-        QTest::newRow("mapping without cooldown")
-            << QByteArray(R"([{"id":"P","displayName":"d","bundleId":"b","isEnabled":true,
-                "blockPressmint":false,"createdAt":"2026-01-01T00:00:00Z",
-                "updatedAt":"2026-01-01T00:00:00Z","mappings":[{"id":"M","triggerType":"mouse",
-                "mouseButton":"left","hapticPattern":"wave","requiredModifiers":[],
-                "triggerOnHold":false,"holdRepeatIntervalMs":0}]}])")
-            << QStringLiteral("key \"cooldownMs\" is missing");
+        QTest::newRow("a profile without its name")
+            << QByteArray(R"([{"id":"P"}])") << QStringLiteral("key \"displayName\" is missing");
     }
 
-    void unreadableFileIsMovedAsideAndTheNextSaveStartsFresh() {
+    void anUnreadableFileIsMovedAsideAndTheNextSaveStartsFresh() {
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        QDir().mkpath(folder_);
-        writeFile(filePath(), content);
+        Store store;
+        QVERIFY(writeFile(store.file, content));
 
-        QVERIFY(store_->loadProfiles().empty());
+        QVERIFY(store.manager.loadProfiles().empty());
 
-        const auto lines = log_.lines();
+        const auto lines = store.log.lines();
         QCOMPARE(lines.size(), std::size_t{2});
-        QVERIFY(lines[0].starts_with("[ProfileManager] Failed to load profiles: "));
-        QVERIFY2(lines[0].find(reason.toStdString()) != std::string::npos, lines[0].c_str());
-        const std::string movedPrefix = "[ProfileManager] Moved unreadable profiles file to ";
-        QVERIFY(lines[1].starts_with(movedPrefix));
-        const QString movedTo = QString::fromStdString(lines[1].substr(movedPrefix.size()));
-        QVERIFY(movedTo.startsWith(filePath() + QStringLiteral(".unreadable-")));
+        QVERIFY2(lines[0].starts_with("[ProfileManager] Failed to load profiles: ") &&
+                     lines[0].find(reason.toStdString()) != std::string::npos,
+                 lines[0].c_str());
+        const std::string moved = "[ProfileManager] Moved unreadable profiles file to ";
+        QVERIFY(lines[1].starts_with(moved));
+        const QString movedTo = QString::fromStdString(lines[1].substr(moved.size()));
+        QCOMPARE(movedTo, store.file + QStringLiteral(".unreadable-20261206T090507Z"));
         QCOMPARE(readFile(movedTo), content);
-        QVERIFY(!QFile::exists(filePath()));
+        QVERIFY(!QFile::exists(store.file));
 
         const std::vector<GameProfile> current{test::profile("P", "Arena", "b")};
-        store_->saveProfiles(current);
-        QVERIFY(store_->loadProfiles() == current);
+        store.manager.saveProfiles(current);
+        QVERIFY(store.manager.loadProfiles() == current);
         QCOMPARE(readFile(movedTo), content);
     }
 
     void movingAsideNeverReplacesAnEarlierCopy() {
-        QDir().mkpath(folder_);
-        for (const QByteArray& content :
-             {QByteArray("first"), QByteArray("second"), QByteArray("third")}) {
-            writeFile(filePath(), content);
-            store_->loadProfiles();
+        Store store;
+        for (const char* content : {"first", "second", "third"}) {
+            QVERIFY(writeFile(store.file, content));
+            store.manager.loadProfiles();
         }
         const QString stamped = QStringLiteral("profiles.json.unreadable-20261206T090507Z");
-        QCOMPARE(folderEntries(), (QStringList{stamped, stamped + QStringLiteral("-2"),
+        QCOMPARE(store.entries(), (QStringList{stamped, stamped + QStringLiteral("-2"),
                                                stamped + QStringLiteral("-3")}));
-        QCOMPARE(readFile(QDir(folder_).filePath(stamped)), QByteArray("first"));
-        QCOMPARE(readFile(QDir(folder_).filePath(stamped + QStringLiteral("-3"))),
+        QCOMPARE(readFile(QDir(store.folder).filePath(stamped)), QByteArray("first"));
+        QCOMPARE(readFile(QDir(store.folder).filePath(stamped + QStringLiteral("-3"))),
                  QByteArray("third"));
     }
 
-    void failedSaveLeavesThePreviousFileWhole() {
+    void aFailedSaveLeavesThePreviousFileWhole() {
+        Store store;
         // A directory in the file's place makes the final rename fail, whoever runs the test.
-        QDir().mkpath(filePath());
-        writeFile(filePath() + QStringLiteral("/keep"), "kept");
-
-        store_->saveProfiles({test::profile("P", "Arena", "b")});
-
-        QCOMPARE(log_.lines().size(), std::size_t{1});
-        QVERIFY(log_.containsPrefix("[ProfileManager] Failed to save profiles: "));
-        QCOMPARE(readFile(filePath() + QStringLiteral("/keep")), QByteArray("kept"));
-        QCOMPARE(folderEntries(), QStringList{QStringLiteral("profiles.json")});
+        QVERIFY(writeFile(store.file + QStringLiteral("/keep"), "kept"));
+        store.manager.saveProfiles({test::profile("P", "Arena", "b")});
+        QCOMPARE(store.log.lines().size(), std::size_t{1});
+        QVERIFY(store.log.lines()[0].starts_with("[ProfileManager] Failed to save profiles: "));
+        QCOMPARE(readFile(store.file + QStringLiteral("/keep")), QByteArray("kept"));
+        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
     }
 
-    void encodingFailureLeavesTheFileUntouched() {
+    void anEncodingFailureLeavesTheFileUntouched() {
+        Store store;
         const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
-        store_->saveProfiles(old);
-        store_->saveProfiles({test::profile("P", std::string("\xc3\x28"), "b")});
-        QVERIFY(log_.containsPrefix("[ProfileManager] Failed to save profiles: "));
-        QVERIFY(store_->loadProfiles() == old);
+        store.manager.saveProfiles(old);
+        store.manager.saveProfiles({test::profile("P", std::string("\xc3\x28"), "b")});
+        QVERIFY(store.log.lines().back().starts_with("[ProfileManager] Failed to save profiles: "));
+        QVERIFY(store.manager.loadProfiles() == old);
     }
 };
 

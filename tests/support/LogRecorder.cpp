@@ -20,12 +20,6 @@ std::size_t LogRecorder::count(const std::string& line) const {
     return static_cast<std::size_t>(std::count(lines_.begin(), lines_.end(), line));
 }
 
-bool LogRecorder::containsPrefix(const std::string& prefix) const {
-    const std::scoped_lock guard(mutex_);
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [&](const std::string& line) { return line.starts_with(prefix); });
-}
-
 void LogRecorder::clear() {
     const std::scoped_lock guard(mutex_);
     lines_.clear();

@@ -17,7 +17,6 @@ public:
 
     std::vector<std::string> lines() const;
     std::size_t count(const std::string& line) const;
-    bool containsPrefix(const std::string& prefix) const;
     void clear();
 
 private:

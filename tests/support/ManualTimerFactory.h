@@ -9,7 +9,7 @@
 
 namespace thrumwise::test {
 
-// Timers that tick only when the test fires them, and that remember their
+// Timers that tick only when the test says so, and that remember their
 // interval and whether they are still running.
 class ManualTimerFactory final : public TimerFactory {
 public:
@@ -24,16 +24,14 @@ public:
 
     std::size_t startedCount() const { return records_.size(); }
     std::size_t runningCount() const;
-    // The intervals of the timers still running, in the order started.
-    std::vector<std::chrono::milliseconds> runningIntervals() const;
-    // The most recently started timer.
-    const Record& last() const { return *records_.back(); }
+    // In the order started.
     const Record& at(std::size_t index) const { return *records_.at(index); }
+    const Record& last() const { return *records_.back(); }
     // Ticks every running timer once, in the order they were started.
     void tickAll();
-    void tick(std::size_t index);
 
 private:
+    // Shared with the timers, so that a tick outlives its own timer's end.
     std::vector<std::shared_ptr<Record>> records_;
 };
 

@@ -1,8 +1,9 @@
 #include "support/RunningProgram.h"
 
-#include <QTest>
 #include <csignal>
 #include <sys/prctl.h>
+
+#include <QTest>
 
 namespace thrumwise::test {
 
@@ -12,16 +13,16 @@ constexpr int kStopTimeoutMs = 10000;
 
 }  // namespace
 
-void endWithTheTest(QProcess& process) {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-}
-
 RunningProgram::RunningProgram(const QString& program, const QStringList& arguments,
-                               const QProcessEnvironment& environment)
+                               const QProcessEnvironment& environment, Errors errors)
     : command_((QStringList{program} + arguments).join(QLatin1Char(' '))) {
     process_.setProcessEnvironment(environment);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    endWithTheTest(process_);
+    if (errors == Errors::shown) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    } else {
+        process_.setStandardErrorFile(QProcess::nullDevice());
+    }
+    process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_.start(program, arguments);
     process_.waitForStarted();
 }

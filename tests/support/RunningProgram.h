@@ -9,19 +9,17 @@
 
 namespace thrumwise::test {
 
-// Makes the process that `process` starts end when the test process does,
-// even when the test crashes and no destructor runs.
-void endWithTheTest(QProcess& process);
-
-// A program started by a test, its standard output collected line by line
-// (its errors pass through to the test's own). It is stopped when the object
-// goes, so nothing outlives a failed test.
+// A program started by a test, its standard output collected line by line.
+// It is stopped when the object goes, and ends with the test process even
+// when the test crashes, so nothing outlives a failed test.
 class RunningProgram {
 public:
     static constexpr std::chrono::milliseconds defaultPatience{10000};
+    // Whether its error output passes through to the test's own.
+    enum class Errors { shown, hidden };
 
     RunningProgram(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& environment);
+                   const QProcessEnvironment& environment, Errors errors = Errors::shown);
     ~RunningProgram();
 
     RunningProgram(const RunningProgram&) = delete;

@@ -1,10 +1,6 @@
 #include "support/XvfbServer.h"
 
-#include "support/RunningProgram.h"
-
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -13,7 +9,6 @@ namespace thrumwise::test {
 namespace {
 
 constexpr int kStartTimeoutMs = 15000;
-constexpr int kStopTimeoutMs = 10000;
 constexpr int kAttempts = 20;
 // Far from the low numbers that desktops and other servers take first, so
 // that a number given up by kill() is still free for restart().
@@ -21,12 +16,6 @@ constexpr int kFirstDisplayNumber = 100;
 constexpr int kDisplayNumberLimit = 30000;
 
 }  // namespace
-
-XvfbServer::XvfbServer() = default;
-
-XvfbServer::~XvfbServer() {
-    kill();
-}
 
 bool XvfbServer::start() {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
@@ -42,33 +31,25 @@ bool XvfbServer::restart() {
 }
 
 void XvfbServer::kill() {
-    stop(windowManager_);
-    stop(server_);
+    windowManager_.reset();
+    server_.reset();
 }
 
-// Xvfb writes the display number to -displayfd once it accepts clients, and
+// Xvfb prints the display number (-displayfd) once it accepts clients, and
 // exits at once when another server has the number.
 bool XvfbServer::launch(int displayNumber) {
     kill();
     displayNumber_ = displayNumber;
-    server_ = std::make_unique<QProcess>();
-    endWithTheTest(*server_);
-    server_->setStandardErrorFile(QProcess::nullDevice());
-    server_->start(
+    server_ = std::make_unique<RunningProgram>(
         QStringLiteral("Xvfb"),
-        {displayName(), QStringLiteral("-displayfd"), QStringLiteral("1"),
-         QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")});
-    const QDeadlineTimer deadline(kStartTimeoutMs);
-    QByteArray output;
-    while (!output.contains('\n')) {
-        if (!server_->waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-            stop(server_);
-            return false;
-        }
-        output += server_->readAllStandardOutput();
-    }
-    return output.trimmed().toInt() == displayNumber;
+        QStringList{displayName(), QStringLiteral("-displayfd"), QStringLiteral("1"),
+                    QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                    QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24")},
+        QProcessEnvironment::systemEnvironment(), RunningProgram::Errors::hidden);
+    const bool hasSpoken = QTest::qWaitFor(
+        [this] { return !server_->lines().isEmpty() || !server_->isRunning(); }, kStartTimeoutMs);
+    return hasSpoken && server_->isRunning() &&
+           server_->lines().constFirst().toInt() == displayNumber;
 }
 
 // openbox runs its start-up command once it manages the screen.
@@ -78,23 +59,19 @@ bool XvfbServer::startWindowManager() {
     }
     const QString marker = home_.filePath(QStringLiteral("openbox-ready"));
     QFile::remove(marker);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), displayName());
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.filePath(QStringLiteral("cache")));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
-    windowManager_ = std::make_unique<QProcess>();
-    endWithTheTest(*windowManager_);
-    windowManager_->setProcessEnvironment(environment);
-    windowManager_->setStandardOutputFile(QProcess::nullDevice());
-    windowManager_->setStandardErrorFile(QProcess::nullDevice());
-    windowManager_->start(QStringLiteral("openbox"),
-                          {QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
-                           QStringLiteral("touch ") + marker});
-    const bool isReady = QTest::qWaitFor(
-        [&] { return QFile::exists(marker) || windowManager_->state() == QProcess::NotRunning; },
-        kStartTimeoutMs);
-    return isReady && windowManager_->state() == QProcess::Running;
+    QProcessEnvironment environment = clientEnvironment();
+    for (const QString& folder :
+         {QStringLiteral("CONFIG"), QStringLiteral("CACHE"), QStringLiteral("DATA")}) {
+        environment.insert(QStringLiteral("XDG_%1_HOME").arg(folder), home_.filePath(folder));
+    }
+    windowManager_ = std::make_unique<RunningProgram>(
+        QStringLiteral("openbox"),
+        QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+                    QStringLiteral("touch ") + marker},
+        environment, RunningProgram::Errors::hidden);
+    return QTest::qWaitFor([&] { return QFile::exists(marker) || !windowManager_->isRunning(); },
+                           kStartTimeoutMs) &&
+           windowManager_->isRunning();
 }
 
 QProcessEnvironment XvfbServer::clientEnvironment() const {
@@ -104,27 +81,7 @@ QProcessEnvironment XvfbServer::clientEnvironment() const {
 }
 
 bool XvfbServer::run(const QString& program, const QStringList& arguments) const {
-    QProcess process;
-    process.setProcessEnvironment(clientEnvironment());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(program, arguments);
-    return process.waitForFinished(kStartTimeoutMs) &&
-           process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-void XvfbServer::stop(std::unique_ptr<QProcess>& process) {
-    if (!process) {
-        return;
-    }
-    if (process->state() != QProcess::NotRunning) {
-        process->terminate();
-        if (!process->waitForFinished(kStopTimeoutMs)) {
-            process->kill();
-            process->waitForFinished(kStopTimeoutMs);
-        }
-    }
-    process.reset();
+    return RunningProgram(program, arguments, clientEnvironment()).waitForExitSuccess();
 }
 
 }  // namespace thrumwise::test

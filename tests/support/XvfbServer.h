@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/RunningProgram.h"
+
 #include <memory>
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -14,12 +15,6 @@ namespace thrumwise::test {
 // with the openbox window manager on it. Everything it starts ends with it.
 class XvfbServer {
 public:
-    XvfbServer();
-    ~XvfbServer();
-
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-
     // Starts Xvfb on a display number no other server uses and waits until it
     // accepts clients. False when it did not come up.
     bool start();
@@ -44,11 +39,10 @@ public:
 
 private:
     bool launch(int displayNumber);
-    void stop(std::unique_ptr<QProcess>& process);
 
     QTemporaryDir home_;  // openbox's configuration and cache go here
-    std::unique_ptr<QProcess> server_;
-    std::unique_ptr<QProcess> windowManager_;
+    std::unique_ptr<RunningProgram> server_;
+    std::unique_ptr<RunningProgram> windowManager_;  // declared last, so that it ends first
     int displayNumber_ = -1;
 };
 

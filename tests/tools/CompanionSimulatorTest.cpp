@@ -1,7 +1,5 @@
 #include "services/HttpClient.h"
-#include "services/PressmintBlocklistManager.h"
 #include "support/HttpExchange.h"
-#include "support/LogRecorder.h"
 #include "support/SimulatorProcess.h"
 
 #include <QRegularExpression>
@@ -9,18 +7,19 @@
 
 using namespace thrumwise;
 using namespace std::chrono_literals;
+using test::statusOf;
 
 namespace {
 
-QString simulatorPath() {
-    return QStringLiteral(THRUMWISE_COMPANION_SIM);
-}
-
 // A printed request line without its time of day; empty when it has no time in front.
 QString withoutTime(const QString& line) {
-    const auto match =
-        QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d (.*)$")).match(line);
-    return match.captured(1);
+    return QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d (.*)$"))
+        .match(line)
+        .captured(1);
+}
+
+std::string body(const char* bundleId) {
+    return std::string(R"({"bundleId":")") + bundleId + R"("})";
 }
 
 }  // namespace
@@ -28,73 +27,61 @@ QString withoutTime(const QString& line) {
 class CompanionSimulatorTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<test::SimulatorProcess> simulator_;
+    HttpClient client_{{.timeout = 2s}};
+    std::string add_;
+    std::string remove_;
+
 private Q_SLOTS:
+    void init() {
+        simulator_ =
+            std::make_unique<test::SimulatorProcess>(QStringLiteral(THRUMWISE_COMPANION_SIM));
+        QVERIFY2(simulator_->firstLine().startsWith(
+                     QStringLiteral("thrumwise-companion-sim listening on http://127.0.0.1:")),
+                 qPrintable(simulator_->firstLine()));
+        add_ = loopbackBaseUrl(simulator_->port()) + "/blocked-apps/add";
+        remove_ = loopbackBaseUrl(simulator_->port()) + "/blocked-apps/remove";
+    }
+
     void keepsTheListAndPrintsItAfterEveryRequest() {
-        test::SimulatorProcess simulator(simulatorPath());
-        QVERIFY2(simulator.port() != 0, qPrintable(simulator.firstLine()));
-        QVERIFY(simulator.firstLine().startsWith(
-            QStringLiteral("thrumwise-companion-sim listening on http://127.0.0.1:")));
-        test::LogRecorder log;
-        PressmintBlocklistManager client(simulator.port(), log.logger());
-
-        client.blockApp("steam_app_570");
-        client.blockApp("com.example.arena");
-        client.blockApp("steam_app_570");  // already there: the list stays as it is
-        client.unblockApp("steam_app_570");
-        client.unblockApp("not.blocked");
-        client.unblockApp("com.example.arena");
-
-        const QStringList expected{
-            QStringLiteral("block steam_app_570 | blocked: steam_app_570"),
-            QStringLiteral("block com.example.arena | blocked: com.example.arena, steam_app_570"),
-            QStringLiteral("block steam_app_570 | blocked: com.example.arena, steam_app_570"),
-            QStringLiteral("unblock steam_app_570 | blocked: com.example.arena"),
-            QStringLiteral("unblock not.blocked | blocked: com.example.arena"),
-            QStringLiteral("unblock com.example.arena | blocked: (none)")};
-        for (const QString& line : expected) {
-            QCOMPARE(withoutTime(simulator.nextLine()), line);
+        const std::vector<std::pair<std::string, const char*>> requests{
+            {add_, "steam_app_570"},       {add_, "com.example.arena"},
+            {add_, "steam_app_570"},  // already there: the list stays as it is
+            {remove_, "steam_app_570"},    {remove_, "not.blocked"},
+            {remove_, "com.example.arena"}};
+        for (const auto& [url, bundleId] : requests) {
+            QCOMPARE(statusOf(client_, url, body(bundleId)), 200L);
         }
-        QTRY_COMPARE(log.lines().size(), std::size_t{6});
-        QCOMPARE(
-            log.lines()[5],
-            std::string("[PressmintBlocklist] /blocked-apps/remove com.example.arena → HTTP 200"));
+        for (const char* line :
+             {"block steam_app_570 | blocked: steam_app_570",
+              "block com.example.arena | blocked: com.example.arena, steam_app_570",
+              "block steam_app_570 | blocked: com.example.arena, steam_app_570",
+              "unblock steam_app_570 | blocked: com.example.arena",
+              "unblock not.blocked | blocked: com.example.arena",
+              "unblock com.example.arena | blocked: (none)"}) {
+            QCOMPARE(withoutTime(simulator_->nextLine()), QString::fromUtf8(line));
+        }
     }
 
     void rejectsWhatIsNotItsProtocolWithoutPrinting() {
-        test::SimulatorProcess simulator(simulatorPath());
-        HttpClient client({.timeout = 2s});
-        const std::string base = "http://localhost:" + std::to_string(simulator.port());
-        const std::string add = base + "/blocked-apps/add";
-        const std::string remove = base + "/blocked-apps/remove";
-
-        QCOMPARE(test::postStatus(client, add, "not json"), 400L);
-        QCOMPARE(test::postStatus(client, add, "{}"), 400L);
-        QCOMPARE(test::postStatus(client, remove, R"({"bundleId":7})"), 400L);
-        QCOMPARE(test::postStatus(client, remove, R"(["bundleId","x"])"), 400L);
-        QCOMPARE(test::postStatus(client, add, R"({"bundleId":null})"), 400L);
-        QCOMPARE(test::getStatus(client, add), 404L);
-        QCOMPARE(test::postStatus(client, base + "/blocked-apps", R"({"bundleId":"x"})"), 404L);
-        QCOMPARE(test::postStatus(client, base + "/blocked-apps/add/", R"({"bundleId":"x"})"),
-                 404L);
-
+        QCOMPARE(statusOf(client_, add_, "not json"), 400L);
+        QCOMPARE(statusOf(client_, add_, "{}"), 400L);
+        QCOMPARE(statusOf(client_, remove_, R"({"bundleId":7})"), 400L);
+        QCOMPARE(statusOf(client_, remove_, R"(["bundleId","x"])"), 400L);
+        QCOMPARE(statusOf(client_, add_, R"({"bundleId":null})"), 400L);
+        QCOMPARE(statusOf(client_, add_), 404L);
+        QCOMPARE(statusOf(client_, add_ + "/", body("x")), 404L);
+        QCOMPARE(statusOf(client_, add_.substr(0, add_.size() - 4), body("x")), 404L);
         // Only the one good request prints.
-        QCOMPARE(test::postStatus(client, add, R"({"bundleId":"x","extra":1})"), 200L);
-        QCOMPARE(withoutTime(simulator.nextLine()), QStringLiteral("block x | blocked: x"));
+        QCOMPARE(statusOf(client_, add_, R"({"bundleId":"x","extra":1})"), 200L);
+        QCOMPARE(withoutTime(simulator_->nextLine()), QStringLiteral("block x | blocked: x"));
     }
 
     // Whatever a client sends, no control character reaches the terminal.
     void escapesControlCharactersInIdentifiers() {
-        test::SimulatorProcess simulator(simulatorPath());
-        HttpClient client({.timeout = 2s});
-        const std::string add =
-            "http://localhost:" + std::to_string(simulator.port()) + "/blocked-apps/add";
-
-        QCOMPARE(test::postStatus(client, add, "{\"bundleId\":\"\\u001b[2Jgame\\r\\u009b\"}"),
-                 200L);
-
-        const QString line = simulator.nextLine();
+        QCOMPARE(statusOf(client_, add_, "{\"bundleId\":\"\\u001b[2Jgame\\r\\u009b\"}"), 200L);
         QCOMPARE(
-            withoutTime(line),
+            withoutTime(simulator_->nextLine()),
             QStringLiteral("block \\u001b[2Jgame\\r\\u009b | blocked: \\u001b[2Jgame\\r\\u009b"));
     }
 };

@@ -1,42 +1,28 @@
 #include "http/HttpServer.h"
 
-#include <arpa/inet.h>
-#include <array>
-#include <netinet/in.h>
 #include <optional>
 #include <string>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace thrumwise;
 
 namespace {
 
-// A plain blocking client connection that writes whatever bytes it is given.
+// A client connection that writes whatever bytes it is given.
 class RawConnection {
 public:
-    explicit RawConnection(std::uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        const timeval limit{5, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        isConnected_ =
-            ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    explicit RawConnection(std::uint16_t port) {
+        socket_.connectToHost(QHostAddress::LocalHost, port);
+        socket_.waitForConnected(5000);
     }
-    ~RawConnection() { ::close(fd_); }
-    RawConnection(const RawConnection&) = delete;
-    RawConnection& operator=(const RawConnection&) = delete;
 
-    bool isConnected() const { return isConnected_; }
+    bool isConnected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
 
-    void send(const std::string& bytes) const {
-        QCOMPARE(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-                 static_cast<ssize_t>(bytes.size()));
+    void send(const std::string& bytes) {
+        socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        socket_.waitForBytesWritten(5000);
     }
 
     // The next whole reply (head and Content-Length body); nullopt if the
@@ -44,13 +30,13 @@ public:
     std::optional<std::string> reply() {
         for (;;) {
             const std::size_t headEnd = buffer_.find("\r\n\r\n");
-            if (headEnd != std::string::npos) {
-                const std::size_t length = contentLength(buffer_.substr(0, headEnd));
-                if (buffer_.size() >= headEnd + 4 + length) {
-                    std::string whole = buffer_.substr(0, headEnd + 4 + length);
-                    buffer_.erase(0, whole.size());
-                    return whole;
-                }
+            const std::size_t lengthAt = buffer_.find("Content-Length: ");
+            const std::size_t end =
+                headEnd + 4 + (lengthAt < headEnd ? std::stoul(buffer_.substr(lengthAt + 16)) : 0);
+            if (headEnd != std::string::npos && buffer_.size() >= end) {
+                std::string whole = buffer_.substr(0, end);
+                buffer_.erase(0, end);
+                return whole;
             }
             if (!receive()) {
                 return std::nullopt;
@@ -62,23 +48,15 @@ public:
     bool isClosedByServer() { return buffer_.empty() && !receive(); }
 
 private:
-    static std::size_t contentLength(const std::string& head) {
-        const std::size_t at = head.find("Content-Length: ");
-        return at == std::string::npos ? 0 : std::stoul(head.substr(at + 16));
-    }
-
     bool receive() {
-        std::array<char, 4096> chunk{};
-        const ssize_t count = ::recv(fd_, chunk.data(), chunk.size(), 0);
-        if (count <= 0) {
+        if (socket_.bytesAvailable() == 0 && !socket_.waitForReadyRead(5000)) {
             return false;
         }
-        buffer_.append(chunk.data(), static_cast<std::size_t>(count));
+        buffer_ += socket_.readAll().toStdString();
         return true;
     }
 
-    int fd_;
-    bool isConnected_ = false;
+    QTcpSocket socket_;
     std::string buffer_;
 };
 

@@ -1,14 +1,7 @@
-#include "app/AppState.h"
-#include "haptics/HapticClient.h"
 #include "services/HttpClient.h"
-#include "support/AppStateFixture.h"
 #include "support/HttpExchange.h"
-#include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/ManualTimerFactory.h"
 #include "support/SimulatorProcess.h"
-
-#include <optional>
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,11 +9,23 @@
 
 using namespace thrumwise;
 using namespace std::chrono_literals;
+using test::statusOf;
 
 namespace {
 
 QString simulatorPath() {
     return QStringLiteral(THRUMWISE_PLUGIN_SIM);
+}
+
+// The exit code of the simulator run with `arguments`, its errors in `errors`.
+int exitCode(const QStringList& arguments, QByteArray* errors = nullptr) {
+    QProcess process;
+    process.start(simulatorPath(), arguments);
+    process.waitForFinished(5000);
+    if (errors != nullptr) {
+        *errors = process.readAllStandardError();
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 }  // namespace
@@ -29,48 +34,32 @@ class PluginSimulatorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void playsEveryTriggerAsOneTimeStampedLine() {
+    void printsEveryEffectAsOneTimeStampedLine() {
         test::SimulatorProcess simulator(simulatorPath());
-        QVERIFY(simulator.port() != 0);
-        test::AppStateFixture app;
-        AppState& state = app.state();
-        test::LogRecorder log;
-        test::ManualTimerFactory timers;
-        HapticClient client(simulator.port(), state, log.logger(), timers);
-        QTRY_VERIFY(state.isPluginConnected());
+        QVERIFY2(simulator.port() != 0, qPrintable(simulator.firstLine()));
+        HttpClient client({.timeout = 2s});
+        const std::string base = loopbackBaseUrl(simulator.port());
 
-        std::optional<bool> accepted;
-        client.trigger("sharp_collision", [&accepted](bool result) { accepted = result; });
-        QTRY_VERIFY(accepted.has_value());
-        QVERIFY(*accepted);
+        QCOMPARE(statusOf(client, base + "/status"), 200L);
+        QCOMPARE(statusOf(client, base + "/trigger", R"({"event":"sharp_collision"})"), 200L);
         const QString line = simulator.nextLine();
-        QVERIFY2(QRegularExpression(
-                     QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d effect sharp_collision$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "
+                                                   "effect sharp_collision$"))
                      .match(line)
                      .hasMatch(),
                  qPrintable(line));
-
         // Whatever a client sends, no control character reaches the terminal.
-        client.trigger("\x1b[2J\xc2\x9b", {});
+        QCOMPARE(statusOf(client, base + "/trigger", "{\"event\":\"\\u001b[2J\\u009b\"}"), 200L);
         QVERIFY(simulator.nextLine().endsWith(QStringLiteral(" effect \\u001b[2J\\u009b")));
-    }
 
-    void answersOnlyItsTwoOperations() {
-        test::SimulatorProcess simulator(simulatorPath());
-        HttpClient client({.timeout = 2s});
-        const std::string base = "http://localhost:" + std::to_string(simulator.port());
-        QCOMPARE(test::getStatus(client, base + "/status"), 200L);
-        QCOMPARE(test::postStatus(client, base + "/trigger", R"({"event":"wave"})"), 200L);
-        QCOMPARE(test::getStatus(client, base + "/trigger"), 404L);
-        QCOMPARE(test::postStatus(client, base + "/status", "{}"), 404L);
-        QCOMPARE(test::postStatus(client, base + "/other", "{}"), 404L);
-        QCOMPARE(test::postStatus(client, base + "/trigger", R"({"event":1})"), 400L);
-        QCOMPARE(test::postStatus(client, base + "/trigger", "not json"), 400L);
-    }
-
-    void stopsCleanlyWhenTerminated() {
-        test::SimulatorProcess simulator(simulatorPath());
-        QVERIFY(simulator.program().stop());  // ends by itself, with status 0
+        // Nothing else is its protocol, and nothing else prints.
+        QCOMPARE(statusOf(client, base + "/trigger"), 404L);
+        QCOMPARE(statusOf(client, base + "/status", "{}"), 404L);
+        QCOMPARE(statusOf(client, base + "/other", "{}"), 404L);
+        QCOMPARE(statusOf(client, base + "/trigger", R"({"event":1})"), 400L);
+        QCOMPARE(statusOf(client, base + "/trigger", "not json"), 400L);
+        QVERIFY(simulator.program().stop());  // ends by itself when asked, with status 0
+        QCOMPARE(simulator.program().lines().size(), 3);
     }
 
     void commandLine() {
@@ -79,20 +68,13 @@ private Q_SLOTS:
         QVERIFY(help.waitForFinished(5000));
         QCOMPARE(help.exitCode(), 0);
         QVERIFY(help.readAllStandardOutput().startsWith("Usage: thrumwise-plugin-sim [--port N]"));
-
         for (const QString& wrong : {QStringLiteral("65536"), QStringLiteral("-1"), QString()}) {
-            QProcess bad;
-            bad.start(simulatorPath(), {QStringLiteral("--port"), wrong});
-            QVERIFY(bad.waitForFinished(5000));
-            QCOMPARE(bad.exitCode(), 2);
+            QCOMPARE(exitCode({QStringLiteral("--port"), wrong}), 2);
         }
-
         const test::LoopbackHttpServer taken;
-        QProcess busy;
-        busy.start(simulatorPath(), {QStringLiteral("--port"), QString::number(taken.port())});
-        QVERIFY(busy.waitForFinished(5000));
-        QCOMPARE(busy.exitCode(), 1);
-        QVERIFY(busy.readAllStandardError().contains("cannot listen on port"));
+        QByteArray errors;
+        QCOMPARE(exitCode({QStringLiteral("--port"), QString::number(taken.port())}, &errors), 1);
+        QVERIFY(errors.contains("cannot listen on port"));
     }
 };
 
