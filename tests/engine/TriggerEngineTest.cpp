@@ -4,6 +4,7 @@
 #include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
 #include "support/ManualTimerFactory.h"
+#include "support/MonitorRig.h"
 #include "support/SampleProfiles.h"
 
 #include <QTest>
@@ -48,14 +49,8 @@ public:
     Lines patterns;
 };
 
-// An engine fed by a monitor on a fake source. Members end in reverse: the
-// engine before the monitor, the monitor before its source.
-struct Rig {
-    test::FakeEventSource source;
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    test::LogRecorder log;
-    InputMonitor monitor{source, state, log.logger()};
+// An engine fed by a monitor on a fake source; the engine ends first.
+struct Rig : test::MonitorRig {
     FakeHapticTrigger haptics;
     ManualClock clock;
     test::ManualTimerFactory timers;

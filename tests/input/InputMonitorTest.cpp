@@ -1,6 +1,7 @@
 #include "input/InputMonitor.h"
 #include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
+#include "support/MonitorRig.h"
 
 #include <QTest>
 
@@ -24,12 +25,7 @@ std::string describe(ModifierSet modifiers) {
 
 // A started monitor on a fake source; its calls written down as
 // "keyDown <code> <name> <modifiers>" and "mouseUp <button> <modifiers>".
-struct Rig {
-    test::FakeEventSource source;
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    test::LogRecorder log;
-    InputMonitor monitor{source, state, log.logger()};
+struct Rig : test::MonitorRig {
     Lines calls;
     QStringList posted;
 
