@@ -97,8 +97,10 @@ int ThrumwiseApp::run(int argc, char** argv) {
                      [&settings] { bringForward(settings); });
     QObject::connect(&mainWindow, &MainWindow::settingsRequested, &settings,
                      [&settings] { bringForward(settings); });
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                     [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, [&delegate] {
+        delegate.applicationWillTerminate();
+        UpdateService::shared().shutDown();
+    });
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &delegate,
                      [&delegate] { delegate.quitApp(); });

@@ -3,6 +3,7 @@
 #include "services/HttpClient.h"
 
 #include <functional>
+#include <memory>
 
 #include <QObject>
 #include <QString>
@@ -37,6 +38,11 @@ public:
     // failure ends the check silently.
     void checkForUpdates();
 
+    // Drops a check still waiting for its answer and ends the network worker,
+    // so that no TLS exchange is still running while the process exits.
+    // Checks asked for afterwards end at once.
+    void shutDown();
+
 Q_SIGNALS:
     // The check has ended, whether an alert was shown or not.
     void checkFinished();
@@ -47,7 +53,7 @@ private:
     QString endpoint_;
     QString currentVersion_;
     Actions actions_;
-    HttpClient http_;
+    std::unique_ptr<HttpClient> http_;
 };
 
 }  // namespace thrumwise

@@ -10,6 +10,7 @@
 
 using namespace thrumwise;
 using Reply = test::LoopbackHttpServer::Reply;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -137,6 +138,22 @@ private Q_SLOTS:
         QVERIFY(fixture.check());
 
         QCOMPARE(fixture.steps, steps);
+    }
+
+    // Quitting must not leave a check running; its answer is no longer taken.
+    void aShutDownDropsTheWaitingCheckAndEndsLaterOnesAtOnce() {
+        test::LoopbackHttpServer endpoint;
+        endpoint.setReply("/check-update",
+                          Reply::answer(200, available(false).toStdString()).after(300ms));
+        Fixture fixture(endpoint.url(""));
+        fixture.service.checkForUpdates();
+        QTRY_COMPARE(endpoint.requestCount(), std::size_t{1});
+        fixture.service.shutDown();
+        QVERIFY(!fixture.finished.wait(1000));
+        QVERIFY(fixture.steps.isEmpty());
+
+        QVERIFY(fixture.check());
+        QCOMPARE(endpoint.requestCount(), std::size_t{1});
     }
 
     void anUnreachableOrInvalidEndpointEndsSilently() {
