@@ -254,15 +254,6 @@ private Q_SLOTS:
             std::string(
                 R"(profile 0 (id "P1"), mapping 1 (id "SECOND"): key "cooldownMs" is missing)"));
     }
-
-    void acceptsTheWholeKeyCodeRange() {
-        for (const int code : {0, 65535}) {
-            ordered_json profile = validProfileJson();
-            profile["mappings"][0]["keyCode"] = code;
-            QCOMPARE(*decodeProfiles(ordered_json{profile}.dump())[0].mappings[0].keyCode,
-                     static_cast<std::uint16_t>(code));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(ProfileCodingTest)

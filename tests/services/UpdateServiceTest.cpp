@@ -110,9 +110,6 @@ private Q_SLOTS:
             << 500 << available(false) << 0 << QStringList{offered, open};
         QTest::newRow("not JSON") << 200 << QByteArray("<html>502 Bad Gateway</html>") << 0
                                   << QStringList();
-        QTest::newRow("no force_update")
-            << 200 << QByteArray(R"({"success":true,"update_available":true})") << 0
-            << QStringList();
         QTest::newRow("success false")
             << 200 << QByteArray(R"({"success":false,"update_available":true,"force_update":true})")
             << 0 << QStringList();
