@@ -3,12 +3,12 @@
 // focused and when the focus moves to the other of two windows before every
 // poll; and one monitor poll that finds a new identifier and searches 1,000
 // profiles for it, its queued state updates included.
-#include "app/AppState.h"
-#include "apps/AppMonitor.h"
 #include "common/Logger.h"
+#include "focus/AppMonitor.h"
 #include "platform/FrontmostApplicationSource.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11FrontmostApplicationSource.h"
+#include "state/AppState.h"
 #include "support/AppStateFixture.h"
 #include "support/ManualTimerFactory.h"
 #include "support/SampleProfiles.h"
@@ -219,7 +219,18 @@ void monitorPollWithChange(benchmark::State& state) {
     source.second.bundleId = "org.example.editor";
     test::ManualTimerFactory timers;
     Logger quiet([](std::string_view) {});
-    AppMonitor monitor(source, appState, timers, quiet);
+    AppMonitor monitor(
+        source,
+        {[&appState]() -> const std::vector<GameProfile>& { return appState.profiles(); },
+         [&appState] {
+             const auto& active = appState.activeProfile();
+             return active ? std::optional(active->id) : std::nullopt;
+         }},
+        timers, quiet);
+    // Wired as the application wires it, so the queued state updates are measured too.
+    QObject::connect(&monitor, &AppMonitor::frontmostBundleIdSeen, &appState,
+                     &AppState::setFrontmostBundleId);
+    QObject::connect(&monitor, &AppMonitor::profileChosen, &appState, &AppState::setActiveProfile);
     monitor.startMonitoring();
 
     for (auto _ : state) {

@@ -1,11 +1,11 @@
 // The cost of one key press and release through the input monitor and the
 // trigger engine, network excluded, for profiles of growing size. The pressed
 // key matches one mapping, which fires each time.
-#include "app/AppState.h"
 #include "common/Logger.h"
 #include "engine/TriggerEngine.h"
 #include "haptics/HapticTrigger.h"
 #include "input/InputMonitor.h"
+#include "state/AppState.h"
 #include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
 #include "support/ManualTimerFactory.h"
@@ -34,11 +34,19 @@ void BM_KeyPressThroughMonitorAndEngine(benchmark::State& state) {
     test::AppStateFixture app;
     AppState& appState = app.state();
     Logger quiet([](std::string_view) {});
-    InputMonitor monitor(source, appState, quiet);
+    InputMonitor monitor(source, quiet);
+    // Wired as the application wires it, so the display update is measured too.
+    QObject::connect(&monitor, &InputMonitor::lastInputEvent, &appState,
+                     [&appState](const std::string& text) { appState.setLastInputEvent(text); });
     NullHaptics haptics;
     SteadyClock clock;
     test::ManualTimerFactory timers;
-    TriggerEngine engine(monitor, haptics, appState, clock, timers, quiet);
+    TriggerEngine engine(monitor, haptics,
+                         {[&appState] { return appState.isEnabled(); },
+                          [&appState] {
+                              return appState.isPluginConnected();
+                          }},
+                         clock, timers, quiet);
     monitor.start();
 
     std::vector<KeyMapping> mappings;
@@ -52,8 +60,8 @@ void BM_KeyPressThroughMonitorAndEngine(benchmark::State& state) {
     const auto key = static_cast<std::int64_t>(mappingCount - 1);
     std::int64_t presses = 0;
     for (auto _ : state) {
-        source.keyDown(key, QuartzFlags::shift);
-        source.keyUp(key, QuartzFlags::shift);
+        source.keyDown(key, ModifierFlags::shift);
+        source.keyUp(key, ModifierFlags::shift);
         // The queued display updates are part of a press's cost on the GUI thread.
         if (++presses % 256 == 0) {
             QCoreApplication::sendPostedEvents();

@@ -175,10 +175,20 @@ public:
 
     explicit KeyPressPath(std::uint16_t pluginPort)
         : quiet_([](std::string_view) {}),
-          monitor_(source_, app_.state(), quiet_),
-          client_(pluginPort, app_.state(), quiet_, timers_),
+          monitor_(source_, quiet_),
+          client_(pluginPort, quiet_, timers_),
           counting_(client_),
-          engine_(monitor_, counting_, app_.state(), clock_, timers_, quiet_) {
+          engine_(monitor_, counting_,
+                  {[this] { return app_.state().isEnabled(); },
+                   [this] {
+                       return app_.state().isPluginConnected();
+                   }},
+                  clock_, timers_, quiet_) {
+        // Wired as the application wires them.
+        QObject::connect(&monitor_, &InputMonitor::lastInputEvent, &app_.state(),
+                         [this](const std::string& text) { app_.state().setLastInputEvent(text); });
+        QObject::connect(&client_, &HapticClient::connectionChanged, &app_.state(),
+                         &AppState::setPluginConnected);
         monitor_.start();
         engine_.setActiveProfile(
             test::profile("P", "Bench", "bench", {test::keyMapping("M", key, "sharp_collision")}));

@@ -1,11 +1,11 @@
 #include "app/AppDelegate.h"
 
-#include "app/AppState.h"
-#include "apps/AppMonitor.h"
 #include "common/Logger.h"
 #include "common/RepeatingTimer.h"
+#include "focus/AppMonitor.h"
 #include "input/InputMonitor.h"
 #include "platform/PermissionProbe.h"
+#include "state/AppState.h"
 #include "ui/Style.h"
 
 #include <QCoreApplication>

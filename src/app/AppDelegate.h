@@ -33,7 +33,7 @@ public:
         PermissionProbe& permissions;
         TimerFactory& timers;
         Logger& logger;
-        // Creates the trigger engine and the haptic plug-in client.
+        // Starts the haptic plug-in client's status poll.
         std::function<void()> startServices;
         // Starts the once-per-launch update check; returns at once.
         std::function<void()> startUpdateCheck;

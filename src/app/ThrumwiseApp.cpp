@@ -1,18 +1,13 @@
 #include "app/ThrumwiseApp.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
+#include "app/AppServices.h"
 #include "app/SingleInstanceGuard.h"
-#include "apps/AppMonitor.h"
+#include "app/TerminationSignals.h"
 #include "common/Logger.h"
-#include "common/RepeatingTimer.h"
-#include "engine/TriggerEngine.h"
-#include "haptics/HapticClient.h"
-#include "input/InputMonitor.h"
-#include "platform/Platform.h"
-#include "platform/TerminationSignals.h"
-#include "services/UpdateService.h"
+#include "common/StdoutLogWriter.h"
 #include "ui/MainWindow.h"
+#include "ui/MessageBoxAlertPresenter.h"
 #include "ui/SettingsView.h"
 
 #include <cstdio>
@@ -56,6 +51,9 @@ int ThrumwiseApp::run(int argc, char** argv) {
             stderr);
         return 1;
     }
+    StdoutLogWriter logWriter;
+    Logger logger([&logWriter](std::string_view line) { logWriter.write(line); });
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Thrumwise"));
     QApplication::setOrganizationName(QStringLiteral("Thrumwise"));
@@ -68,26 +66,20 @@ int ThrumwiseApp::run(int argc, char** argv) {
     SingleInstanceGuard guard(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (!guard.becomePrimary()) {
         if (!guard.askPrimaryToShow()) {
-            Logger::shared().log("[Thrumwise] Another copy is running but did not answer");
+            logger.log("[Thrumwise] Another copy is running but did not answer");
         }
         return 0;
     }
+
+    MessageBoxAlertPresenter alerts;
+    AppServices services(logger, alerts);
 
     MainWindow mainWindow;
     SettingsView settings;
     settings.setWindowTitle(QObject::tr("Thrumwise Settings"));
     settings.setWindowFlag(Qt::Window);
 
-    AppDelegate delegate(AppDelegate::Services{AppState::shared(), InputMonitor::shared(),
-                                               AppMonitor::shared(), platform::permissionProbe(),
-                                               QtTimerFactory::shared(), Logger::shared(),
-                                               [] {
-                                                   TriggerEngine::shared();
-                                                   HapticClient::shared();
-                                               },
-                                               [] {
-                                                   UpdateService::shared().checkForUpdates();
-                                               }});
+    AppDelegate delegate(services.delegateServices());
 
     QObject::connect(&delegate, &AppDelegate::mainWindowRequested, &mainWindow,
                      [&mainWindow] { bringForward(mainWindow); });
@@ -97,10 +89,8 @@ int ThrumwiseApp::run(int argc, char** argv) {
                      [&settings] { bringForward(settings); });
     QObject::connect(&mainWindow, &MainWindow::settingsRequested, &settings,
                      [&settings] { bringForward(settings); });
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, [&delegate] {
-        delegate.applicationWillTerminate();
-        UpdateService::shared().shutDown();
-    });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.applicationWillTerminate(); });
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &delegate,
                      [&delegate] { delegate.quitApp(); });

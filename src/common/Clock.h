@@ -16,8 +16,6 @@ public:
 class SteadyClock final : public Clock {
 public:
     TimePoint now() const override { return std::chrono::steady_clock::now(); }
-
-    static SteadyClock& shared();
 };
 
 }  // namespace thrumwise

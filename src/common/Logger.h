@@ -15,12 +15,6 @@ public:
 
     explicit Logger(Sink sink);
 
-    // Standard output, written by a background thread so that logging never
-    // puts I/O on the caller's path (the input handler logs every firing).
-    // Each line is flushed as soon as it is written; lines still queued are
-    // written at process exit.
-    static Logger& shared();
-
     void log(std::string_view line);
 
 private:

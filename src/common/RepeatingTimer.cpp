@@ -30,9 +30,4 @@ std::unique_ptr<RepeatingTimer> QtTimerFactory::startRepeating(std::chrono::mill
     return std::make_unique<QtRepeatingTimer>(interval, std::move(tick));
 }
 
-QtTimerFactory& QtTimerFactory::shared() {
-    static auto* instance = new QtTimerFactory();
-    return *instance;
-}
-
 }  // namespace thrumwise

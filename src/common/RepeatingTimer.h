@@ -27,8 +27,6 @@ class QtTimerFactory final : public TimerFactory {
 public:
     std::unique_ptr<RepeatingTimer> startRepeating(std::chrono::milliseconds interval,
                                                    std::function<void()> tick) override;
-
-    static QtTimerFactory& shared();
 };
 
 }  // namespace thrumwise

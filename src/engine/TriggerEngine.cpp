@@ -1,9 +1,8 @@
 #include "engine/TriggerEngine.h"
 
-#include "app/AppState.h"
 #include "common/Logger.h"
 #include "common/RepeatingTimer.h"
-#include "haptics/HapticClient.h"
+#include "haptics/HapticTrigger.h"
 #include "input/InputMonitor.h"
 
 #include <algorithm>
@@ -55,40 +54,37 @@ struct TriggerEngine::IndexedProfile {
     std::array<std::vector<Entry>, 2> byButton;
 };
 
-TriggerEngine::TriggerEngine(InputMonitor& monitor, HapticTrigger& haptics, AppState& state,
+TriggerEngine::TriggerEngine(InputMonitor& monitor, HapticTrigger& haptics, Readings readings,
                              Clock& clock, TimerFactory& timers, Logger& logger)
     : monitor_(monitor),
       haptics_(haptics),
-      state_(state),
+      readings_(std::move(readings)),
       clock_(clock),
       timers_(timers),
       logger_(logger) {
-    monitor_.setOnKeyDown([this](std::uint16_t keyCode, auto, ModifierSet modifiers) {
-        handleKeyEvent(keyCode, true, modifiers);
-    });
-    monitor_.setOnKeyUp([this](std::uint16_t keyCode, auto, ModifierSet modifiers) {
-        handleKeyEvent(keyCode, false, modifiers);
-    });
-    monitor_.setOnMouseDown([this](MouseButton button, ModifierSet modifiers) {
-        handleMouseEvent(button, true, modifiers);
-    });
-    monitor_.setOnMouseUp([this](MouseButton button, ModifierSet modifiers) {
-        handleMouseEvent(button, false, modifiers);
-    });
-}
-
-TriggerEngine& TriggerEngine::shared() {
-    static auto* instance =
-        new TriggerEngine(InputMonitor::shared(), HapticClient::shared(), AppState::shared(),
-                          SteadyClock::shared(), QtTimerFactory::shared(), Logger::shared());
-    return *instance;
+    monitor_.addListener(*this);
 }
 
 TriggerEngine::~TriggerEngine() {
-    monitor_.setOnKeyDown({});
-    monitor_.setOnKeyUp({});
-    monitor_.setOnMouseDown({});
-    monitor_.setOnMouseUp({});
+    monitor_.removeListener(*this);
+}
+
+void TriggerEngine::keyDown(std::uint16_t keyCode, std::optional<std::string_view> /*keyName*/,
+                            ModifierSet modifiers) {
+    handleKeyEvent(keyCode, true, modifiers);
+}
+
+void TriggerEngine::keyUp(std::uint16_t keyCode, std::optional<std::string_view> /*keyName*/,
+                          ModifierSet modifiers) {
+    handleKeyEvent(keyCode, false, modifiers);
+}
+
+void TriggerEngine::mouseDown(MouseButton button, ModifierSet modifiers) {
+    handleMouseEvent(button, true, modifiers);
+}
+
+void TriggerEngine::mouseUp(MouseButton button, ModifierSet modifiers) {
+    handleMouseEvent(button, false, modifiers);
 }
 
 void TriggerEngine::handleKeyEvent(std::uint16_t keyCode, bool isDown, ModifierSet modifiers) {
@@ -141,7 +137,7 @@ void TriggerEngine::forEachMatch(const IndexedProfile& profile, const Trigger& t
 void TriggerEngine::handlePress(const Trigger& trigger, ModifierSet modifiers) {
     // Only mouse presses explain why nothing fired; key presses stay silent.
     const bool isMouse = trigger.button.has_value();
-    if (!state_.isEnabled()) {
+    if (!readings_.isEnabled()) {
         if (isMouse) {
             logger_.log("[TriggerEngine] blocked: isEnabled=false");
         }
@@ -174,7 +170,7 @@ void TriggerEngine::handlePress(const Trigger& trigger, ModifierSet modifiers) {
 }
 
 void TriggerEngine::handleRelease(const Trigger& trigger) {
-    if (!state_.isEnabled()) {
+    if (!readings_.isEnabled()) {
         return;
     }
     const auto profile = activeProfile();
@@ -197,10 +193,10 @@ bool TriggerEngine::isCoolingDown(const KeyMapping& mapping, Clock::TimePoint no
 
 void TriggerEngine::fire(const std::string& pattern) {
     logger_.log("[TriggerEngine] firing " + pattern);
-    haptics_.trigger(pattern, [&state = state_, &logger = logger_, pattern](bool accepted) {
+    haptics_.trigger(pattern, [this, pattern](bool accepted) {
         if (!accepted) {
-            logger.log("[TriggerEngine] HTTP failed for " + pattern +
-                       " — plugin connected=" + (state.isPluginConnected() ? "true" : "false"));
+            logger_.log("[TriggerEngine] HTTP failed for " + pattern + " — plugin connected=" +
+                        (readings_.isPluginConnected() ? "true" : "false"));
         }
     });
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "input/InputListener.h"
 #include "model/GameProfile.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,7 +16,6 @@
 
 namespace thrumwise {
 
-class AppState;
 class HapticTrigger;
 class InputMonitor;
 class Logger;
@@ -24,18 +25,22 @@ class TimerFactory;
 // Turns presses and releases into haptic requests for the active profile:
 // matching with required modifiers, cooldowns and repeat-while-held.
 // Everything runs on the GUI thread; the network is never waited on.
-class TriggerEngine {
+class TriggerEngine final : private InputListener {
 public:
-    // Installs the engine's four handlers on `monitor`, replacing any there.
-    TriggerEngine(InputMonitor& monitor, HapticTrigger& haptics, AppState& state, Clock& clock,
+    // What the engine reads of the application, at each event.
+    struct Readings {
+        std::function<bool()> isEnabled;          // the master switch
+        std::function<bool()> isPluginConnected;  // for the log line of a failed trigger
+    };
+
+    // Listens to `monitor` from here on.
+    TriggerEngine(InputMonitor& monitor, HapticTrigger& haptics, Readings readings, Clock& clock,
                   TimerFactory& timers, Logger& logger);
-    // Removes the handlers, so a monitor that outlives the engine calls nothing.
-    ~TriggerEngine();
+    // Stops listening, so a monitor that outlives the engine calls nothing here.
+    ~TriggerEngine() override;
 
     TriggerEngine(const TriggerEngine&) = delete;
     TriggerEngine& operator=(const TriggerEngine&) = delete;
-
-    static TriggerEngine& shared();
 
     void handleKeyEvent(std::uint16_t keyCode, bool isDown, ModifierSet modifiers);
     void handleMouseEvent(MouseButton button, bool isDown, ModifierSet modifiers);
@@ -53,6 +58,13 @@ private:
         std::optional<MouseButton> button;
     };
 
+    void keyDown(std::uint16_t keyCode, std::optional<std::string_view> keyName,
+                 ModifierSet modifiers) override;
+    void keyUp(std::uint16_t keyCode, std::optional<std::string_view> keyName,
+               ModifierSet modifiers) override;
+    void mouseDown(MouseButton button, ModifierSet modifiers) override;
+    void mouseUp(MouseButton button, ModifierSet modifiers) override;
+
     template <typename Visit>
     static void forEachMatch(const IndexedProfile& profile, const Trigger& trigger,
                              const ModifierSet* modifiers, Visit visit);
@@ -69,7 +81,7 @@ private:
 
     InputMonitor& monitor_;
     HapticTrigger& haptics_;
-    AppState& state_;
+    Readings readings_;
     Clock& clock_;
     TimerFactory& timers_;
     Logger& logger_;

@@ -1,8 +1,6 @@
 #include "haptics/HapticClient.h"
 
-#include "app/AppState.h"
 #include "common/Logger.h"
-#include "common/LoopbackPorts.h"
 #include "common/RepeatingTimer.h"
 
 #include <utility>
@@ -16,22 +14,19 @@ constexpr long statusOK = 200;
 
 }  // namespace
 
-HapticClient::HapticClient(std::uint16_t port, AppState& state, Logger& logger,
-                           TimerFactory& timers, std::chrono::milliseconds pollInterval)
+HapticClient::HapticClient(std::uint16_t port, Logger& logger, TimerFactory& timers,
+                           std::chrono::milliseconds pollInterval)
     : baseURL_(loopbackBaseUrl(port)),
-      state_(state),
       logger_(logger),
-      session_(HttpClient::Options{.timeout = exchangeLimit}) {
-    connectionCheckTimer_ = timers.startRepeating(pollInterval, [this] { checkConnection(); });
-    checkConnection();
-}
+      timers_(timers),
+      pollInterval_(pollInterval),
+      session_(HttpClient::Options{.timeout = exchangeLimit}) {}
 
 HapticClient::~HapticClient() = default;
 
-HapticClient& HapticClient::shared() {
-    static auto* instance = new HapticClient(pluginPort(), AppState::shared(), Logger::shared(),
-                                             QtTimerFactory::shared());
-    return *instance;
+void HapticClient::start() {
+    connectionCheckTimer_ = timers_.startRepeating(pollInterval_, [this] { checkConnection(); });
+    checkConnection();
 }
 
 void HapticClient::trigger(std::string pattern, Completion done) {
@@ -66,19 +61,17 @@ void HapticClient::checkConnection(Completion done) {
 
 void HapticClient::setConnected(bool connected) {
     if (isConnected_.exchange(connected) != connected) {
-        // Writes the value current when it runs, so that updates queued in
-        // quick succession all leave the state at the latest value.
+        // Tells the value current when it runs, so that changes queued in
+        // quick succession all end at the latest value.
         QMetaObject::invokeMethod(
-            &guiContext_, [this] { state_.setPluginConnected(isConnected_.load()); },
-            Qt::QueuedConnection);
+            this, [this] { Q_EMIT connectionChanged(isConnected_.load()); }, Qt::QueuedConnection);
     }
 }
 
 void HapticClient::deliver(Completion done, bool accepted) {
     if (done) {
         QMetaObject::invokeMethod(
-            &guiContext_, [done = std::move(done), accepted] { done(accepted); },
-            Qt::QueuedConnection);
+            this, [done = std::move(done), accepted] { done(accepted); }, Qt::QueuedConnection);
     }
 }
 

@@ -1,9 +1,9 @@
 #include "input/InputMonitor.h"
 
-#include "app/AppState.h"
 #include "common/Logger.h"
 #include "input/KeyNames.h"
-#include "platform/Platform.h"
+
+#include <algorithm>
 
 #include <QMetaObject>
 
@@ -13,16 +13,16 @@ namespace {
 
 ModifierSet modifiersFromFlags(std::uint64_t flags) {
     ModifierSet modifiers;
-    if ((flags & QuartzFlags::shift) != 0) {
+    if ((flags & ModifierFlags::shift) != 0) {
         modifiers.insert(ModifierKey::shift);
     }
-    if ((flags & QuartzFlags::control) != 0) {
+    if ((flags & ModifierFlags::control) != 0) {
         modifiers.insert(ModifierKey::control);
     }
-    if ((flags & QuartzFlags::alternate) != 0) {
+    if ((flags & ModifierFlags::option) != 0) {
         modifiers.insert(ModifierKey::option);
     }
-    if ((flags & QuartzFlags::command) != 0) {
+    if ((flags & ModifierFlags::command) != 0) {
         modifiers.insert(ModifierKey::command);
     }
     return modifiers;
@@ -36,8 +36,8 @@ std::string mouseText(MouseButton button, bool isDown) {
 
 }  // namespace
 
-InputMonitor::InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger)
-    : source_(source), state_(state), logger_(logger) {}
+InputMonitor::InputMonitor(GlobalEventSource& source, Logger& logger)
+    : source_(source), logger_(logger) {}
 
 InputMonitor::~InputMonitor() {
     if (isMonitoring_) {
@@ -45,17 +45,11 @@ InputMonitor::~InputMonitor() {
     }
 }
 
-InputMonitor& InputMonitor::shared() {
-    static auto* instance =
-        new InputMonitor(platform::globalEventSource(), AppState::shared(), Logger::shared());
-    return *instance;
-}
-
 void InputMonitor::start() {
     if (isMonitoring_) {
         return;
     }
-    const bool started = source_.start([this](const QuartzEvent& event) { handle(event); },
+    const bool started = source_.start([this](const RawInputEvent& event) { handle(event); },
                                        [this] {
                                            isMonitoring_ = false;
                                            forgetHeldKeysAndButtons();
@@ -79,6 +73,36 @@ void InputMonitor::stop() {
     logger_.log("[InputMonitor] Stopped monitoring");
 }
 
+void InputMonitor::addListener(InputListener& listener) {
+    listeners_.push_back(&listener);
+}
+
+void InputMonitor::removeListener(InputListener& listener) {
+    const auto found = std::find(listeners_.begin(), listeners_.end(), &listener);
+    if (found == listeners_.end()) {
+        return;
+    }
+    if (notifyDepth_ > 0) {
+        *found = nullptr;  // the loop handing out an event still counts on the positions
+    } else {
+        listeners_.erase(found);
+    }
+}
+
+template <typename Call>
+void InputMonitor::notifyListeners(Call call) {
+    ++notifyDepth_;
+    const std::size_t count = listeners_.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (InputListener* listener = listeners_[i]) {
+            call(*listener);
+        }
+    }
+    if (--notifyDepth_ == 0) {
+        std::erase(listeners_, nullptr);
+    }
+}
+
 bool InputMonitor::isKeyHeld(std::uint16_t keyCode) const {
     const std::scoped_lock guard(lock_);
     return heldKeys_.test(keyCode);
@@ -100,35 +124,35 @@ void InputMonitor::forgetHeldKeysAndButtons() {
     heldMouseButtons_ = {};
 }
 
-void InputMonitor::handle(const QuartzEvent& event) {
+void InputMonitor::handle(const RawInputEvent& event) {
     switch (event.type) {
-        case QuartzEventType::leftMouseDown:
+        case RawInputType::leftMouseDown:
             handleMouse(MouseButton::left, true);
             return;
-        case QuartzEventType::leftMouseUp:
+        case RawInputType::leftMouseUp:
             handleMouse(MouseButton::left, false);
             return;
-        case QuartzEventType::rightMouseDown:
+        case RawInputType::rightMouseDown:
             handleMouse(MouseButton::right, true);
             return;
-        case QuartzEventType::rightMouseUp:
+        case RawInputType::rightMouseUp:
             handleMouse(MouseButton::right, false);
             return;
-        case QuartzEventType::keyDown:
-        case QuartzEventType::keyUp:
+        case RawInputType::keyDown:
+        case RawInputType::keyUp:
             // Real keyboards never send codes outside 16 bits; anything else is ignored.
             if (event.keyCode >= 0 && event.keyCode <= 0xFFFF) {
                 handleKey(static_cast<std::uint16_t>(event.keyCode),
-                          modifiersFromFlags(event.flags), event.type == QuartzEventType::keyDown);
+                          modifiersFromFlags(event.flags), event.type == RawInputType::keyDown);
             }
             return;
-        case QuartzEventType::flagsChanged: {
+        case RawInputType::modifiersChanged: {
             const std::scoped_lock guard(lock_);
             heldModifiers_ = modifiersFromFlags(event.flags);
             return;
         }
-        case QuartzEventType::otherMouseDown:
-        case QuartzEventType::otherMouseUp:
+        case RawInputType::otherMouseDown:
+        case RawInputType::otherMouseUp:
             return;
     }
 }
@@ -146,9 +170,10 @@ void InputMonitor::handleMouse(MouseButton button, bool isDown) {
         modifiers = heldModifiers_;
     }
     postLastInput(mouseText(button, isDown));
-    const MouseCallback& callback = isDown ? onMouseDown_ : onMouseUp_;
-    if (callback) {
-        callback(button, modifiers);
+    if (isDown) {
+        notifyListeners([&](InputListener& listener) { listener.mouseDown(button, modifiers); });
+    } else {
+        notifyListeners([&](InputListener& listener) { listener.mouseUp(button, modifiers); });
     }
 }
 
@@ -164,21 +189,19 @@ void InputMonitor::handleKey(std::uint16_t keyCode, ModifierSet modifiers, bool 
     }
     if (isDown) {
         postLastInput("⌨ " + (name ? std::string(*name) : "Key" + std::to_string(keyCode)));
-        if (!wasHeld && onKeyDown_) {
-            onKeyDown_(keyCode, name, modifiers);
+        if (!wasHeld) {
+            notifyListeners(
+                [&](InputListener& listener) { listener.keyDown(keyCode, name, modifiers); });
         }
-    } else if (onKeyUp_) {
-        onKeyUp_(keyCode, name, modifiers);
+    } else {
+        notifyListeners([&](InputListener& listener) { listener.keyUp(keyCode, name, modifiers); });
     }
 }
 
 // Always queued, even on the GUI thread, so the display never updates inside the handler.
 void InputMonitor::postLastInput(std::string text) {
     QMetaObject::invokeMethod(
-        &state_,
-        [&state = state_, text = std::move(text)]() mutable {
-            state.setLastInputEvent(std::move(text));
-        },
+        this, [this, text = std::move(text)] { Q_EMIT lastInputEvent(text); },
         Qt::QueuedConnection);
 }
 

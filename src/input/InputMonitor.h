@@ -1,38 +1,34 @@
 #pragma once
 
+#include "input/InputListener.h"
 #include "model/InputTypes.h"
 #include "platform/GlobalEventSource.h"
 
 #include <bitset>
 #include <cstdint>
-#include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include <QObject>
 
 namespace thrumwise {
 
-class AppState;
 class Logger;
 
 // Turns the session's raw key and mouse events into presses and releases with
 // the held modifiers, suppresses keyboard auto-repeat, tracks what is held,
-// and shows the last input in the application state.
-class InputMonitor {
-public:
-    using KeyCallback = std::function<void(
-        std::uint16_t keyCode, std::optional<std::string_view> keyName, ModifierSet modifiers)>;
-    using MouseCallback = std::function<void(MouseButton button, ModifierSet modifiers)>;
+// and tells its listeners and the display what happened.
+class InputMonitor : public QObject {
+    Q_OBJECT
 
-    InputMonitor(GlobalEventSource& source, AppState& state, Logger& logger);
+public:
+    InputMonitor(GlobalEventSource& source, Logger& logger);
     // Stops the source, whose handlers point here.
-    ~InputMonitor();
+    ~InputMonitor() override;
 
     InputMonitor(const InputMonitor&) = delete;
     InputMonitor& operator=(const InputMonitor&) = delete;
-
-    static InputMonitor& shared();
 
     // Does nothing while monitoring. A failure is logged and leaves the
     // monitor stopped, so a later start tries again.
@@ -41,26 +37,32 @@ public:
     void stop();
     bool isMonitoring() const { return isMonitoring_; }
 
-    // Each replaces the previous callback. Called on the GUI thread, never
-    // under the monitor's lock.
-    void setOnKeyDown(KeyCallback callback) { onKeyDown_ = std::move(callback); }
-    void setOnKeyUp(KeyCallback callback) { onKeyUp_ = std::move(callback); }
-    void setOnMouseDown(MouseCallback callback) { onMouseDown_ = std::move(callback); }
-    void setOnMouseUp(MouseCallback callback) { onMouseUp_ = std::move(callback); }
+    // Listeners hear each event in the order they were added. One may be
+    // added or removed at any time, also by a listener while it is called;
+    // one added during an event hears the next one.
+    void addListener(InputListener& listener);
+    void removeListener(InputListener& listener);
 
     bool isKeyHeld(std::uint16_t keyCode) const;
     bool isMouseButtonHeld(MouseButton button) const;
     ModifierSet heldModifiers() const;
 
+Q_SIGNALS:
+    // "⌨ " and a key name, or a mouse button with an arrow: what the user last
+    // did. Always sent from the event loop after the event was handled, never
+    // inside the handler.
+    void lastInputEvent(const std::string& text);
+
 private:
-    void handle(const QuartzEvent& event);
+    void handle(const RawInputEvent& event);
+    template <typename Call>
+    void notifyListeners(Call call);
     void handleMouse(MouseButton button, bool isDown);
     void handleKey(std::uint16_t keyCode, ModifierSet modifiers, bool isDown);
     void forgetHeldKeysAndButtons();
     void postLastInput(std::string text);
 
     GlobalEventSource& source_;
-    AppState& state_;
     Logger& logger_;
     bool isMonitoring_ = false;
 
@@ -69,10 +71,9 @@ private:
     MouseButtonSet heldMouseButtons_;
     ModifierSet heldModifiers_;
 
-    KeyCallback onKeyDown_;
-    KeyCallback onKeyUp_;
-    MouseCallback onMouseDown_;
-    MouseCallback onMouseUp_;
+    // Removed ones are left as null until no event is being handed out.
+    std::vector<InputListener*> listeners_;
+    int notifyDepth_ = 0;
 };
 
 }  // namespace thrumwise

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace thrumwise {
 
@@ -36,14 +35,6 @@ std::string readWholeFile(const QString& path) {
 
 ProfileManager::ProfileManager(QString folder, Logger& logger, UtcClock utcNow)
     : folder_(std::move(folder)), logger_(logger), utcNow_(std::move(utcNow)) {}
-
-ProfileManager& ProfileManager::shared() {
-    static auto* instance =
-        new ProfileManager(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                               QStringLiteral("/Thrumwise"),
-                           Logger::shared());
-    return *instance;
-}
 
 QString ProfileManager::profilesFilePath() const {
     QDir().mkpath(folder_);

@@ -27,9 +27,6 @@ public:
     ProfileManager(QString folder, Logger& logger,
                    UtcClock utcNow = &QDateTime::currentDateTimeUtc);
 
-    // The user's data folder: $XDG_DATA_HOME/Thrumwise on Linux.
-    static ProfileManager& shared();
-
     // Creates the folder on every call (errors ignored: the following read or
     // write fails on its own).
     QString profilesFilePath() const;

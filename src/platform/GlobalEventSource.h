@@ -5,39 +5,40 @@
 
 namespace thrumwise {
 
-// Events in the shape of the macOS event tap, whatever the platform: the
-// input monitor's rules are written in these terms.
-enum class QuartzEventType : std::uint32_t {
-    leftMouseDown = 1,
-    leftMouseUp = 2,
-    rightMouseDown = 3,
-    rightMouseUp = 4,
-    keyDown = 10,
-    keyUp = 11,
-    flagsChanged = 12,
-    otherMouseDown = 25,
-    otherMouseUp = 26,
+// One key or mouse-button event of the session. Whatever the platform, keys
+// are named by macOS virtual key codes and held modifiers by the flag bits
+// below, so that profiles mean the same keys everywhere.
+enum class RawInputType : std::uint8_t {
+    keyDown,
+    keyUp,
+    modifiersChanged,  // a modifier key alone went down or up; `flags` tell which are held
+    leftMouseDown,
+    leftMouseUp,
+    rightMouseDown,
+    rightMouseUp,
+    otherMouseDown,  // middle and extra buttons
+    otherMouseUp,
 };
 
-// Modifier bits of the event's flags word.
-namespace QuartzFlags {
+// The modifier keys held, either side, as bits of RawInputEvent::flags.
+namespace ModifierFlags {
 inline constexpr std::uint64_t shift = 0x20000;
 inline constexpr std::uint64_t control = 0x40000;
-inline constexpr std::uint64_t alternate = 0x80000;
-inline constexpr std::uint64_t command = 0x100000;
-}  // namespace QuartzFlags
+inline constexpr std::uint64_t option = 0x80000;    // Alt
+inline constexpr std::uint64_t command = 0x100000;  // Super
+}  // namespace ModifierFlags
 
-struct QuartzEvent {
-    QuartzEventType type = QuartzEventType::keyDown;
+struct RawInputEvent {
+    RawInputType type = RawInputType::keyDown;
     std::int64_t keyCode = 0;  // macOS virtual key code; key events only
-    std::uint64_t flags = 0;   // modifier keys held, as QuartzFlags bits
+    std::uint64_t flags = 0;   // ModifierFlags bits
 };
 
 // A listen-only source of every key and mouse-button event of the session.
 // It never grabs, alters, delays or swallows input.
 class GlobalEventSource {
 public:
-    using EventHandler = std::function<void(const QuartzEvent&)>;
+    using EventHandler = std::function<void(const RawInputEvent&)>;
     using LostHandler = std::function<void()>;
 
     virtual ~GlobalEventSource() = default;

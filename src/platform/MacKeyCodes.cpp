@@ -84,16 +84,16 @@ std::optional<std::uint64_t> modifierFlag(std::uint16_t macKeyCode) {
     switch (macKeyCode) {
         case 56:  // Shift
         case 60:  // right Shift
-            return QuartzFlags::shift;
+            return ModifierFlags::shift;
         case 59:  // Control
         case 62:  // right Control
-            return QuartzFlags::control;
+            return ModifierFlags::control;
         case 58:  // Option
         case 61:  // right Option
-            return QuartzFlags::alternate;
+            return ModifierFlags::option;
         case 55:  // Command
         case 54:  // right Command
-            return QuartzFlags::command;
+            return ModifierFlags::command;
         case 57:  // Caps Lock
             return 0;
         default:

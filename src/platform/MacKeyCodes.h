@@ -13,7 +13,7 @@ namespace thrumwise::MacKeyCodes {
 std::optional<std::uint16_t> fromEvdev(std::uint32_t evdevCode);
 
 // Modifier keys report themselves as flags-changed events, not as key presses.
-// For a modifier key: the Quartz flag bit it sets while held, either side;
+// For a modifier key: the ModifierFlags bit it sets while held, either side;
 // Caps Lock sets none of them (it is a lock, not a held modifier). Nothing for
 // any other key.
 std::optional<std::uint64_t> modifierFlag(std::uint16_t macKeyCode);

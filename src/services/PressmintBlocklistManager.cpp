@@ -1,7 +1,6 @@
 #include "services/PressmintBlocklistManager.h"
 
 #include "common/Logger.h"
-#include "common/LoopbackPorts.h"
 
 namespace thrumwise {
 
@@ -9,11 +8,6 @@ PressmintBlocklistManager::PressmintBlocklistManager(std::uint16_t port, Logger&
     : baseURL_(loopbackBaseUrl(port)),
       logger_(logger),
       session_(HttpClient::Options{.timeout = std::chrono::seconds(2), .oneAtATime = true}) {}
-
-PressmintBlocklistManager& PressmintBlocklistManager::shared() {
-    static auto* instance = new PressmintBlocklistManager(companionPort(), Logger::shared());
-    return *instance;
-}
 
 void PressmintBlocklistManager::blockApp(const std::string& bundleId) {
     send("/blocked-apps/add", bundleId);

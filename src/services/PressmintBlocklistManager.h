@@ -18,8 +18,6 @@ class PressmintBlocklistManager final : public CompanionBlocklist {
 public:
     PressmintBlocklistManager(std::uint16_t port, Logger& logger);
 
-    static PressmintBlocklistManager& shared();
-
     // Both do nothing for an empty identifier.
     void blockApp(const std::string& bundleId) override;
     void unblockApp(const std::string& bundleId) override;

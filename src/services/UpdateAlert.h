@@ -27,9 +27,6 @@ class AlertPresenter {
 public:
     virtual ~AlertPresenter() = default;
     virtual int runModal(const UpdateAlert& alert) = 0;
-
-    // The application's presenter, from the user interface.
-    static AlertPresenter& shared();
 };
 
 }  // namespace thrumwise

@@ -3,9 +3,6 @@
 #include "services/UpdateAlert.h"
 #include "services/UpdateCheckResponse.h"
 
-#include <QCoreApplication>
-#include <QDesktopServices>
-
 namespace thrumwise {
 
 namespace {
@@ -21,23 +18,7 @@ UpdateService::UpdateService(QString endpoint, QString currentVersion, Actions a
       currentVersion_(currentVersion.isEmpty() ? QStringLiteral("1.0.0")
                                                : std::move(currentVersion)),
       actions_(std::move(actions)),
-      http_(std::make_unique<HttpClient>(
-          HttpClient::Options{std::chrono::seconds(10), false, kLargestAnswer})) {}
-
-UpdateService& UpdateService::shared() {
-    static auto* instance = new UpdateService(
-        configuredEndpoint(), QCoreApplication::applicationVersion(),
-        Actions{AlertPresenter::shared(), [](const QUrl& url) { QDesktopServices::openUrl(url); },
-                [] {
-                    QCoreApplication::quit();
-                }});
-    return *instance;
-}
-
-QString UpdateService::configuredEndpoint() {
-    const QString fromEnvironment = qEnvironmentVariable("THRUMWISE_UPDATE_URL");
-    return fromEnvironment.isEmpty() ? QString::fromUtf8(THRUMWISE_UPDATE_URL) : fromEnvironment;
-}
+      http_(HttpClient::Options{std::chrono::seconds(10), false, kLargestAnswer}) {}
 
 void UpdateService::checkForUpdates() {
     QString base = endpoint_;
@@ -45,19 +26,15 @@ void UpdateService::checkForUpdates() {
         base.chop(1);
     }
     const QUrl url(base + QStringLiteral("/check-update"), QUrl::StrictMode);
-    if (!http_ || !url.isValid() || url.host().isEmpty()) {
+    if (!url.isValid() || url.host().isEmpty()) {
         Q_EMIT checkFinished();
         return;
     }
     const std::string body = jsonObjectWithText("current_version", currentVersion_.toStdString());
-    http_->postJson(url.toEncoded().toStdString(), body, [this](const HttpResponse& response) {
+    http_.postJson(url.toEncoded().toStdString(), body, [this](const HttpResponse& response) {
         QMetaObject::invokeMethod(
             this, [this, response] { handleAnswer(response); }, Qt::QueuedConnection);
     });
-}
-
-void UpdateService::shutDown() {
-    http_.reset();
 }
 
 // The status code is not looked at: a body that decodes is used whatever the status.

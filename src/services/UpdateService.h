@@ -3,7 +3,6 @@
 #include "services/HttpClient.h"
 
 #include <functional>
-#include <memory>
 
 #include <QObject>
 #include <QString>
@@ -29,19 +28,9 @@ public:
     UpdateService(QString endpoint, QString currentVersion, Actions actions,
                   QObject* parent = nullptr);
 
-    // The endpoint set when the project was configured, unless the
-    // THRUMWISE_UPDATE_URL environment variable names another.
-    static UpdateService& shared();
-    static QString configuredEndpoint();
-
     // Returns at once; the answer is handled later on the GUI thread. Every
     // failure ends the check silently.
     void checkForUpdates();
-
-    // Drops a check still waiting for its answer and ends the network worker,
-    // so that no TLS exchange is still running while the process exits.
-    // Checks asked for afterwards end at once.
-    void shutDown();
 
 Q_SIGNALS:
     // The check has ended, whether an alert was shown or not.
@@ -53,7 +42,9 @@ private:
     QString endpoint_;
     QString currentVersion_;
     Actions actions_;
-    std::unique_ptr<HttpClient> http_;
+    // Last, so that it stops before what its completions touch goes: a check
+    // still waiting for its answer is dropped and no TLS exchange outlives it.
+    HttpClient http_;
 };
 
 }  // namespace thrumwise

@@ -5,11 +5,6 @@
 
 namespace thrumwise {
 
-AlertPresenter& AlertPresenter::shared() {
-    static auto* instance = new MessageBoxAlertPresenter();
-    return *instance;
-}
-
 int MessageBoxAlertPresenter::runModal(const UpdateAlert& alert) {
     QMessageBox box(QMessageBox::Information, alert.title, alert.text);
     // The text comes from the update server: never let it become markup or links.

@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "apps/AppMonitor.h"
+#include "focus/AppMonitor.h"
 #include "input/InputMonitor.h"
 #include "platform/FrontmostApplicationSource.h"
 #include "platform/PermissionProbe.h"
@@ -41,10 +41,16 @@ struct Rig {
     AppState& state = app.state();
     test::LogRecorder& log = app.log;
     test::FakeEventSource source;
-    InputMonitor inputMonitor{source, state, log.logger()};
+    InputMonitor inputMonitor{source, log.logger()};
     NoFrontmostApplication frontmost;
     test::ManualTimerFactory timers;
-    AppMonitor appMonitor{frontmost, state, timers, log.logger()};
+    AppMonitor appMonitor{frontmost,
+                          {[this]() -> const std::vector<GameProfile>& { return state.profiles(); },
+                           [] {
+                               return std::optional<std::string>();
+                           }},
+                          timers,
+                          log.logger()};
     FakePermissions permissions;
     AppDelegate delegate{{state, inputMonitor, appMonitor, permissions, timers, log.logger(),
                           [this] { log.logger().log("(services)"); },

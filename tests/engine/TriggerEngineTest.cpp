@@ -1,10 +1,9 @@
 #include "engine/TriggerEngine.h"
 #include "haptics/HapticTrigger.h"
 #include "input/InputMonitor.h"
-#include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
+#include "support/LogRecorder.h"
 #include "support/ManualTimerFactory.h"
-#include "support/MonitorRig.h"
 #include "support/SampleProfiles.h"
 
 #include <QTest>
@@ -50,11 +49,23 @@ public:
 };
 
 // An engine fed by a monitor on a fake source; the engine ends first.
-struct Rig : test::MonitorRig {
+struct Rig {
+    test::FakeEventSource source;
+    test::LogRecorder log;
+    InputMonitor monitor{source, log.logger()};
+    bool isEnabled = true;
+    bool isPluginConnected = false;
     FakeHapticTrigger haptics;
     ManualClock clock;
     test::ManualTimerFactory timers;
-    TriggerEngine engine{monitor, haptics, state, clock, timers, log.logger()};
+    TriggerEngine engine{monitor, haptics, readings(), clock, timers, log.logger()};
+
+    TriggerEngine::Readings readings() {
+        return {[this] { return isEnabled; },
+                [this] {
+                    return isPluginConnected;
+                }};
+    }
 
     Rig() {
         monitor.start();
@@ -117,8 +128,8 @@ private Q_SLOTS:
              keyMapping("BOTH", kKeyB, "both", {ModifierKey::command, ModifierKey::shift}),
              keyMapping("ANY", kKeyB, "plain"), keyMapping("OTHER", kKeyA, "other")});
         rig.press(kKeyB);
-        rig.press(kKeyB, QuartzFlags::shift);
-        rig.press(kKeyB, QuartzFlags::shift | QuartzFlags::command | QuartzFlags::control);
+        rig.press(kKeyB, ModifierFlags::shift);
+        rig.press(kKeyB, ModifierFlags::shift | ModifierFlags::command | ModifierFlags::control);
         QCOMPARE(rig.fired(), (Lines{"plain", "shifted", "plain", "shifted", "both", "plain"}));
         QCOMPARE(rig.log.lines().front(), std::string("[TriggerEngine] firing plain"));
     }
@@ -138,12 +149,12 @@ private Q_SLOTS:
         Rig rig;
         rig.activate({holding(keyMapping("M", kKeyA, "wave", {ModifierKey::shift}), 120),
                       keyMapping("ONCE", kKeyB, "once")});
-        rig.source.keyDown(kKeyA, QuartzFlags::shift);
+        rig.source.keyDown(kKeyA, ModifierFlags::shift);
         QCOMPARE(rig.timers.last().interval, 120ms);
         rig.timers.tickAll();
         rig.timers.tickAll();
         // Shift goes first; the key's release still stops the repeat.
-        rig.source.flagsChanged(0);
+        rig.source.modifiersChanged(0);
         rig.source.keyUp(kKeyA);
         QCOMPARE(rig.timers.runningCount(), std::size_t{0});
         QCOMPARE(rig.log.lines(), Lines(3, "[TriggerEngine] firing wave"));
@@ -157,7 +168,7 @@ private Q_SLOTS:
         for (const auto& [requested, expected] : std::vector<std::pair<std::int64_t, std::int64_t>>{
                  {0, 50}, {-5, 50}, {20, 50}, {50, 50}, {51, 51}}) {
             rig.activate({holding(mouseMapping("M", MouseButton::right, "wave"), requested)});
-            rig.source.mouse(QuartzEventType::rightMouseDown);
+            rig.source.mouse(RawInputType::rightMouseDown);
             QCOMPARE(rig.timers.last().interval.count(), expected);
         }
     }
@@ -165,11 +176,11 @@ private Q_SLOTS:
     void aRepeatOutlivesTheMasterSwitchUntilItsTriggerIsReleased() {
         Rig rig;
         rig.activate({holding(mouseMapping("M", MouseButton::left, "wave"), 80)});
-        rig.source.mouse(QuartzEventType::leftMouseDown);
-        rig.state.setEnabled(false);
+        rig.source.mouse(RawInputType::leftMouseDown);
+        rig.isEnabled = false;
         rig.timers.tickAll();  // still held: repeats with the switch off
         QCOMPARE(rig.fired().size(), std::size_t{2});
-        rig.source.mouse(QuartzEventType::leftMouseUp);  // not processed: the switch is off
+        rig.source.mouse(RawInputType::leftMouseUp);  // not processed: the switch is off
         QVERIFY(rig.timers.last().isRunning);
         rig.timers.tickAll();  // the first tick after the release stops it
         QVERIFY(!rig.timers.last().isRunning);
@@ -179,17 +190,17 @@ private Q_SLOTS:
     // Only mouse presses say why nothing fired.
     void mousePressesExplainWhyNothingFired() {
         Rig rig;
-        rig.source.mouse(QuartzEventType::rightMouseDown);
+        rig.source.mouse(RawInputType::rightMouseDown);
         rig.source.keyDown(kKeyA);
         const Lines noProfile = rig.log.lines();
         rig.activate(
             {keyMapping("K", kKeyA, "wave"), mouseMapping("R", MouseButton::right, "wave")});
-        rig.source.mouse(QuartzEventType::leftMouseDown);
-        rig.state.setEnabled(false);
+        rig.source.mouse(RawInputType::leftMouseDown);
+        rig.isEnabled = false;
         rig.press(kKeyB);
         rig.press(kKeyA);
-        rig.source.mouse(QuartzEventType::rightMouseDown);
-        rig.source.mouse(QuartzEventType::rightMouseUp);
+        rig.source.mouse(RawInputType::rightMouseDown);
+        rig.source.mouse(RawInputType::rightMouseUp);
         QCOMPARE(noProfile, Lines{"[TriggerEngine] blocked: no active profile"});
         QCOMPARE(rig.log.lines(), (Lines{"[TriggerEngine] no mapping for left in profile 'Arena'",
                                          "[TriggerEngine] blocked: isEnabled=false"}));
@@ -215,7 +226,7 @@ private Q_SLOTS:
         rig.activate({keyMapping("M", kKeyA, "wave")});
         rig.haptics.accepts = false;
         rig.press(kKeyA);
-        rig.state.setPluginConnected(true);
+        rig.isPluginConnected = true;
         rig.press(kKeyA);
         QCOMPARE(rig.log.lines(),
                  (Lines{"[TriggerEngine] firing wave",
@@ -224,15 +235,21 @@ private Q_SLOTS:
                         "[TriggerEngine] HTTP failed for wave — plugin connected=true"}));
     }
 
-    void aDestroyedEngineLeavesTheMonitorsHandlersEmpty() {
+    // A destroyed engine no longer listens; the others go on.
+    void aDestroyedEngineStopsListening() {
         Rig rig;
+        FakeHapticTrigger otherHaptics;
         {
-            TriggerEngine other(rig.monitor, rig.haptics, rig.state, rig.clock, rig.timers,
+            TriggerEngine other(rig.monitor, otherHaptics, rig.readings(), rig.clock, rig.timers,
                                 rig.log.logger());
+            other.setActiveProfile(
+                test::profile("P", "Arena", "arena", {keyMapping("M", kKeyA, "wave")}));
+            rig.press(kKeyA);
         }
-        rig.activate({keyMapping("M", kKeyA, "wave")});
+        rig.activate({keyMapping("M", kKeyA, "knock")});
         rig.press(kKeyA);
-        QVERIFY(rig.fired().empty());
+        QCOMPARE(otherHaptics.patterns, Lines{"wave"});
+        QCOMPARE(rig.fired(), Lines{"knock"});
     }
 };
 

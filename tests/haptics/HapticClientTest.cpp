@@ -1,5 +1,5 @@
 #include "haptics/HapticClient.h"
-#include "support/AppStateFixture.h"
+#include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerFactory.h"
 
@@ -31,11 +31,16 @@ bool waitUnqueued(const std::function<bool()>& condition) {
     return condition();
 }
 
-// A client on its own state, log and timers, talking to `port`.
+// A started client on its own log and timers, talking to `port`; `connected`
+// follows what it says of the plug-in.
 struct Fixture {
     explicit Fixture(std::uint16_t port)
-        : connectedChanges(&state, &AppState::isPluginConnectedChanged),
-          client(port, state, log.logger(), timers) {}
+        : client(port, log.logger(), timers),
+          connectedChanges(&client, &HapticClient::connectionChanged) {
+        QObject::connect(&client, &HapticClient::connectionChanged,
+                         [this](bool isConnected) { connected = isConnected; });
+        client.start();
+    }
 
     // Waits for the completion; nullopt if none came.
     static std::optional<bool> outcome(const std::function<void(HapticTrigger::Completion)>& ask) {
@@ -51,12 +56,11 @@ struct Fixture {
         return outcome([&](auto done) { client.checkConnection(std::move(done)); });
     }
 
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    QSignalSpy connectedChanges;
     test::LogRecorder log;
     test::ManualTimerFactory timers;
     HapticClient client;
+    QSignalSpy connectedChanges;
+    bool connected = false;
 };
 
 }  // namespace
@@ -69,7 +73,7 @@ private Q_SLOTS:
         test::LoopbackHttpServer plugin;
         Fixture fixture(plugin.port());
         QCOMPARE(fixture.timers.last().interval, 5000ms);
-        QTRY_VERIFY(fixture.state.isPluginConnected());
+        QTRY_VERIFY(fixture.connected);
         fixture.timers.tickAll();
         QTRY_COMPARE(plugin.requestCount(), std::size_t{2});
         for (const auto& request : plugin.requests()) {
@@ -87,7 +91,7 @@ private Q_SLOTS:
         bool isOnGuiThread = false;
         const auto accepted = Fixture::outcome([&](auto done) {
             fixture.client.trigger("sharp_collision", [&, done](bool result) {
-                wasMirroredFirst = fixture.state.isPluginConnected();
+                wasMirroredFirst = fixture.connected;
                 isOnGuiThread = QThread::currentThread() == qApp->thread();
                 done(result);
             });
@@ -110,14 +114,14 @@ private Q_SLOTS:
         test::LoopbackHttpServer plugin;
         plugin.setReply("/trigger", Reply::answer(204));
         Fixture fixture(plugin.port());
-        QTRY_VERIFY(fixture.state.isPluginConnected());
+        QTRY_VERIFY(fixture.connected);
 
         QCOMPARE(fixture.trigger("wave"), std::optional(false));
         QVERIFY(fixture.client.isConnected());
         QCOMPARE(fixture.connectedChanges.count(), 1);
         plugin.setReply("/status", Reply::answer(500));
         QCOMPARE(fixture.check(), std::optional(false));
-        QVERIFY(!fixture.client.isConnected() && !fixture.state.isPluginConnected());
+        QVERIFY(!fixture.client.isConnected() && !fixture.connected);
         QCOMPARE(fixture.connectedChanges.count(), 2);
         QVERIFY(fixture.log.lines().empty());
     }
@@ -128,8 +132,8 @@ private Q_SLOTS:
         Fixture fixture(plugin.port());
         QTRY_COMPARE(plugin.requestCount(), std::size_t{1});
         std::vector<bool> mirrored;
-        connect(&fixture.state, &AppState::isPluginConnectedChanged, this,
-                [&] { mirrored.push_back(fixture.state.isPluginConnected()); });
+        connect(&fixture.client, &HapticClient::connectionChanged, this,
+                [&](bool isConnected) { mirrored.push_back(isConnected); });
 
         // Both changes happen before the GUI thread runs any queued work.
         fixture.client.trigger("wave", {});
@@ -145,13 +149,13 @@ private Q_SLOTS:
         test::LoopbackHttpServer plugin;
         plugin.setReply("/trigger", Reply::silence());
         Fixture fixture(plugin.port());
-        QTRY_VERIFY(fixture.state.isPluginConnected());
+        QTRY_VERIFY(fixture.connected);
 
         const Clock::time_point start = Clock::now();
         QCOMPARE(fixture.trigger("wave"), std::optional(false));
         const auto elapsed = Clock::now() - start;
         QVERIFY(elapsed >= 450ms && elapsed < 2s);
-        QVERIFY(!fixture.state.isPluginConnected());
+        QVERIFY(!fixture.connected);
         QCOMPARE(fixture.log.lines().size(), std::size_t{1});
         QVERIFY(fixture.log.lines()[0].starts_with(kFailure));
     }
@@ -172,7 +176,7 @@ private Q_SLOTS:
     void anEmptyPatternSendsNothing() {
         test::LoopbackHttpServer plugin;
         Fixture fixture(plugin.port());
-        QTRY_VERIFY(fixture.state.isPluginConnected());
+        QTRY_VERIFY(fixture.connected);
         QCOMPARE(fixture.trigger(""), std::optional(false));
         QCOMPARE(plugin.requestCount(), std::size_t{1});
     }
@@ -180,22 +184,24 @@ private Q_SLOTS:
     void nothingIsDeliveredOnceTheClientIsGone() {
         test::LoopbackHttpServer plugin;
         plugin.setReply("/trigger", test::LoopbackHttpServer::garbage());
-        test::AppStateFixture app;
+        test::LogRecorder log;
         test::ManualTimerFactory timers;
-        QSignalSpy connectedChanges(&app.state(), &AppState::isPluginConnectedChanged);
+        std::vector<bool> told;
         bool wasDelivered = false;
         {
-            HapticClient client(plugin.port(), app.state(), app.log.logger(), timers);
-            QTRY_VERIFY(app.state().isPluginConnected());
+            HapticClient client(plugin.port(), log.logger(), timers);
+            connect(&client, &HapticClient::connectionChanged, this,
+                    [&told](bool isConnected) { told.push_back(isConnected); });
+            client.start();
+            QTRY_COMPARE(told, std::vector<bool>{true});
             client.trigger("wave", [&wasDelivered](bool) { wasDelivered = true; });
             // Once the failure is logged, the disconnection and the completion
             // are queued or about to be.
-            QVERIFY(waitUnqueued([&] { return !app.log.lines().empty(); }));
+            QVERIFY(waitUnqueued([&] { return !log.lines().empty(); }));
         }
         QCoreApplication::sendPostedEvents();
         QVERIFY(!wasDelivered);
-        QVERIFY(app.state().isPluginConnected());
-        QCOMPARE(connectedChanges.count(), 1);
+        QCOMPARE(told, std::vector<bool>{true});
         QCOMPARE(timers.runningCount(), std::size_t{0});
     }
 };

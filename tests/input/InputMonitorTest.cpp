@@ -1,7 +1,7 @@
 #include "input/InputMonitor.h"
-#include "support/AppStateFixture.h"
 #include "support/FakeEventSource.h"
-#include "support/MonitorRig.h"
+#include "support/LogRecorder.h"
+#include "support/RecordingInputListener.h"
 
 #include <QTest>
 
@@ -13,46 +13,25 @@ namespace {
 constexpr const char* kStarted = "[InputMonitor] Started monitoring keyboard and mouse input";
 constexpr const char* kStopped = "[InputMonitor] Stopped monitoring";
 
-std::string describe(ModifierSet modifiers) {
-    std::string text;
-    for (const ModifierKey key : allCases<ModifierKey>()) {
-        if (modifiers.contains(key)) {
-            text += " " + std::string(rawValue(key));
-        }
-    }
-    return text;
-}
-
-// A started monitor on a fake source; its calls written down as
-// "keyDown <code> <name> <modifiers>" and "mouseUp <button> <modifiers>".
-struct Rig : test::MonitorRig {
-    Lines calls;
+// A started monitor on a fake source, with a listener writing its calls down.
+struct Rig {
+    test::FakeEventSource source;
+    test::LogRecorder log;
+    InputMonitor monitor{source, log.logger()};
+    test::RecordingInputListener listener;
+    Lines& calls = listener.calls;
     QStringList posted;
 
     Rig() {
-        const auto onKey = [this](const char* what) {
-            return [this, what](std::uint16_t code, auto name, ModifierSet modifiers) {
-                calls.push_back(std::string(what) + " " + std::to_string(code) + " " +
-                                std::string(name.value_or("-")) + describe(modifiers));
-            };
-        };
-        const auto onMouse = [this](const char* what) {
-            return [this, what](MouseButton button, ModifierSet modifiers) {
-                calls.push_back(std::string(what) + " " + std::string(rawValue(button)) +
-                                describe(modifiers));
-            };
-        };
-        monitor.setOnKeyDown(onKey("keyDown"));
-        monitor.setOnKeyUp(onKey("keyUp"));
-        monitor.setOnMouseDown(onMouse("mouseDown"));
-        monitor.setOnMouseUp(onMouse("mouseUp"));
-        QObject::connect(&state, &AppState::lastInputEventChanged,
-                         [this] { posted << QString::fromStdString(*state.lastInputEvent()); });
+        monitor.addListener(listener);
+        QObject::connect(&monitor, &InputMonitor::lastInputEvent, [this](const std::string& text) {
+            posted << QString::fromStdString(text);
+        });
         monitor.start();
     }
 
     // What was posted for display, once the queued posts have run.
-    QStringList posts() const {
+    QStringList posts() {
         QCoreApplication::sendPostedEvents();
         return posted;
     }
@@ -81,8 +60,9 @@ private Q_SLOTS:
     void keyEventsCarryTheirOwnModifiersAndNames() {
         Rig rig;
         rig.source.keyUp(3);  // reported even when not held
-        rig.source.keyDown(11, QuartzFlags::shift | QuartzFlags::command | 0x100 /* side bit */);
-        rig.source.keyUp(11, QuartzFlags::control | QuartzFlags::alternate);
+        rig.source.keyDown(11,
+                           ModifierFlags::shift | ModifierFlags::command | 0x100 /* side bit */);
+        rig.source.keyUp(11, ModifierFlags::control | ModifierFlags::option);
         QVERIFY((rig.monitor.heldModifiers() ==
                  ModifierSet{ModifierKey::control, ModifierKey::option}));
         rig.source.keyDown(117);
@@ -93,18 +73,18 @@ private Q_SLOTS:
 
     void mouseEventsCarryTheModifiersOfTheLastKeyboardEvent() {
         Rig rig;
-        rig.source.mouse(QuartzEventType::rightMouseUp);  // reported even when not held
-        rig.source.flagsChanged(QuartzFlags::shift);      // Shift alone calls nothing
+        rig.source.mouse(RawInputType::rightMouseUp);       // reported even when not held
+        rig.source.modifiersChanged(ModifierFlags::shift);  // Shift alone calls nothing
         QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
-        rig.source.send({QuartzEventType::leftMouseDown, 0, QuartzFlags::command});
+        rig.source.send({RawInputType::leftMouseDown, 0, ModifierFlags::command});
         QVERIFY(rig.monitor.isMouseButtonHeld(MouseButton::left));
-        rig.source.mouse(QuartzEventType::leftMouseUp);
+        rig.source.mouse(RawInputType::leftMouseUp);
         QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::left));
-        rig.source.flagsChanged(0);
-        rig.source.mouse(QuartzEventType::rightMouseDown);
+        rig.source.modifiersChanged(0);
+        rig.source.mouse(RawInputType::rightMouseDown);
         // Other buttons and codes no keyboard sends are ignored.
-        rig.source.mouse(QuartzEventType::otherMouseDown);
-        rig.source.mouse(QuartzEventType::otherMouseUp);
+        rig.source.mouse(RawInputType::otherMouseDown);
+        rig.source.mouse(RawInputType::otherMouseUp);
         rig.source.keyDown(65536);
         rig.source.keyDown(-1);
 
@@ -119,8 +99,8 @@ private Q_SLOTS:
         Rig rig;
         rig.monitor.start();
         QCOMPARE(rig.source.startCount, 1);
-        rig.source.keyDown(0, QuartzFlags::shift);
-        rig.source.mouse(QuartzEventType::rightMouseDown);
+        rig.source.keyDown(0, ModifierFlags::shift);
+        rig.source.mouse(RawInputType::rightMouseDown);
 
         rig.monitor.stop();
         QVERIFY(!rig.monitor.isMonitoring() && !rig.source.isDelivering());
@@ -150,6 +130,33 @@ private Q_SLOTS:
         rig.source.startSucceeds = true;
         rig.monitor.start();
         QVERIFY(rig.monitor.isMonitoring());
+    }
+
+    // Each listener hears an event in the order added; one that removes
+    // listeners while called does not keep the rest from hearing it.
+    void listenersHearEachEventInOrderUntilRemoved() {
+        struct Remover final : InputListener {
+            Rig& rig;
+            const test::RecordingInputListener& next;
+            explicit Remover(Rig& r, const test::RecordingInputListener& n) : rig(r), next(n) {}
+            void keyDown(std::uint16_t, std::optional<std::string_view>, ModifierSet) override {
+                rig.calls.push_back(next.calls.empty() ? "remover first" : "remover late");
+                rig.monitor.removeListener(rig.listener);
+                rig.monitor.removeListener(*this);
+            }
+        };
+        Rig rig;
+        test::RecordingInputListener last;
+        Remover remover(rig, last);
+        rig.monitor.addListener(remover);
+        rig.monitor.addListener(last);
+        rig.source.keyDown(0);
+        rig.source.keyUp(0);
+        QCOMPARE(rig.calls, (Lines{"keyDown 0 A", "remover first"}));
+        QCOMPARE(last.calls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
+        rig.monitor.removeListener(last);
+        rig.source.keyDown(0);
+        QCOMPARE(last.calls.size(), std::size_t{2});
     }
 
     void aLostSourceLeavesTheMonitorStoppedAndRestartable() {

@@ -56,14 +56,14 @@ private Q_SLOTS:
             std::uint64_t flag;
         };
         const std::vector<Modifier> modifiers{
-            {KEY_LEFTSHIFT, 56, QuartzFlags::shift},
-            {KEY_RIGHTSHIFT, 60, QuartzFlags::shift},
-            {KEY_LEFTCTRL, 59, QuartzFlags::control},
-            {KEY_RIGHTCTRL, 62, QuartzFlags::control},
-            {KEY_LEFTALT, 58, QuartzFlags::alternate},
-            {KEY_RIGHTALT, 61, QuartzFlags::alternate},
-            {KEY_LEFTMETA, 55, QuartzFlags::command},
-            {KEY_RIGHTMETA, 54, QuartzFlags::command},
+            {KEY_LEFTSHIFT, 56, ModifierFlags::shift},
+            {KEY_RIGHTSHIFT, 60, ModifierFlags::shift},
+            {KEY_LEFTCTRL, 59, ModifierFlags::control},
+            {KEY_RIGHTCTRL, 62, ModifierFlags::control},
+            {KEY_LEFTALT, 58, ModifierFlags::option},
+            {KEY_RIGHTALT, 61, ModifierFlags::option},
+            {KEY_LEFTMETA, 55, ModifierFlags::command},
+            {KEY_RIGHTMETA, 54, ModifierFlags::command},
             {KEY_CAPSLOCK, 57, 0},  // a lock, not a held modifier
         };
         std::map<std::uint16_t, std::uint64_t> flags;

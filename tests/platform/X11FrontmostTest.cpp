@@ -1,9 +1,9 @@
-#include "apps/AppMonitor.h"
 #include "common/RepeatingTimer.h"
+#include "focus/AppMonitor.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11FrontmostApplicationSource.h"
 #include "platform/x11/X11PermissionProbe.h"
-#include "support/AppStateFixture.h"
+#include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 #include "support/TestWindow.h"
 #include "support/XvfbServer.h"
@@ -19,6 +19,7 @@
 // After Qt's headers: Xlib's macros clash with Qt's names.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 using namespace thrumwise;
 using Id = std::optional<std::string>;
@@ -72,12 +73,18 @@ private Q_SLOTS:
     // A profile switch is due within half a second of the focus change.
     void theActiveProfileFollowsTheFocusedWindow() {
         QVERIFY(server_.startWindowManager());
-        test::AppStateFixture app;
-        AppState& state = app.state();
-        state.setProfiles({test::profile("ARENA", "Arena", "ThrumwiseArena"),
-                           test::profile("QUEST", "Quest", "ThrumwiseQuest")});
+        const std::vector<GameProfile> profiles{test::profile("ARENA", "Arena", "ThrumwiseArena"),
+                                                test::profile("QUEST", "Quest", "ThrumwiseQuest")};
+        Id front;
+        std::optional<GameProfile> active;
         QtTimerFactory timers;
-        AppMonitor monitor(*source_, state, timers, app.log.logger());
+        test::LogRecorder log;
+        AppMonitor monitor(*source_,
+                           {[&]() -> const std::vector<GameProfile>& { return profiles; },
+                            [&] {
+                                return active ? Id(active->id) : std::nullopt;
+                            }},
+                           timers, log.logger());
         monitor.startMonitoring();
         const QString arena = openWindow("ThrumwiseArena");
         const QString quest = openWindow("ThrumwiseQuest");
@@ -87,8 +94,7 @@ private Q_SLOTS:
         for (const auto& [window, name] : std::vector<std::pair<QString, std::string>>{
                  {arena, "Arena"}, {quest, "Quest"}, {arena, "Arena"}, {quest, "Quest"}}) {
             const auto isDone = [&, &name = name] {
-                return state.frontmostBundleId() == "Thrumwise" + name && state.activeProfile() &&
-                       state.activeProfile()->displayName == name;
+                return front == "Thrumwise" + name && active && active->displayName == name;
             };
             QTRY_VERIFY(!isDone());  // the other window is in front
             QVERIFY(activate(window));
@@ -101,8 +107,16 @@ private Q_SLOTS:
                     switchedAfterMs = sinceFocus.elapsed();
                 }
             };
-            const auto onProfile = connect(&state, &AppState::activeProfileChanged, this, note);
-            const auto onFront = connect(&state, &AppState::frontmostBundleIdChanged, this, note);
+            const auto onProfile = connect(&monitor, &AppMonitor::profileChosen, this,
+                                           [&](const std::optional<GameProfile>& profile) {
+                                               active = profile;
+                                               note();
+                                           });
+            const auto onFront =
+                connect(&monitor, &AppMonitor::frontmostBundleIdSeen, this, [&](const Id& id) {
+                    front = id;
+                    note();
+                });
             note();
             // 200 ms more allow for a loaded machine.
             QTRY_VERIFY_WITH_TIMEOUT(switchedAfterMs.has_value(), 700);
@@ -131,6 +145,24 @@ private Q_SLOTS:
         QVERIFY(activate(openWindow({QStringLiteral("--class"), QStringLiteral("LateGame"),
                                      QStringLiteral("--class-delay"), QStringLiteral("300")})));
         QTRY_COMPARE(frontmostId(), Id("LateGame"));
+    }
+
+    // WM_CLASS is Latin-1 by convention; identifiers are UTF-8, so the class
+    // matches the profile made for it.
+    void aLatinOneClassBecomesAUtf8Identifier() {
+        QVERIFY(server_.startWindowManager());
+        const QString game = openWindow("Placeholder");
+        QVERIFY(activate(game));
+        QTRY_COMPARE(frontmostId(), Id("Placeholder"));
+
+        Display* writer = XOpenDisplay(server_.displayName().toUtf8().constData());
+        QVERIFY(writer);
+        std::string instance = "cafe";
+        std::string latinOne = "Caf\xe9 M\xfcller";
+        XClassHint hint{instance.data(), latinOne.data()};
+        XSetClassHint(writer, game.toULong(nullptr, 0), &hint);
+        XCloseDisplay(writer);
+        QTRY_COMPARE(frontmostId(), Id("Café Müller"));
     }
 
     // Any client may write the root window's properties in any shape.

@@ -137,22 +137,6 @@ private Q_SLOTS:
         QCOMPARE(fixture.steps, steps);
     }
 
-    // Quitting must not leave a check running; its answer is no longer taken.
-    void aShutDownDropsTheWaitingCheckAndEndsLaterOnesAtOnce() {
-        test::LoopbackHttpServer endpoint;
-        endpoint.setReply("/check-update",
-                          Reply::answer(200, available(false).toStdString()).after(300ms));
-        Fixture fixture(endpoint.url(""));
-        fixture.service.checkForUpdates();
-        QTRY_COMPARE(endpoint.requestCount(), std::size_t{1});
-        fixture.service.shutDown();
-        QVERIFY(!fixture.finished.wait(1000));
-        QVERIFY(fixture.steps.isEmpty());
-
-        QVERIFY(fixture.check());
-        QCOMPARE(endpoint.requestCount(), std::size_t{1});
-    }
-
     void anUnreachableOrInvalidEndpointEndsSilently() {
         const test::RefusingPort nothing;
         for (const std::string& endpoint :
@@ -160,27 +144,6 @@ private Q_SLOTS:
             Fixture fixture(endpoint);
             QVERIFY(fixture.check());
             QVERIFY(fixture.steps.isEmpty());
-        }
-    }
-
-    void theEnvironmentOverridesTheConfiguredEndpoint() {
-        const char* name = "THRUMWISE_UPDATE_URL";
-        const QByteArray saved = qgetenv(name);
-        const bool wasSet = qEnvironmentVariableIsSet(name);
-
-        const QString configured = QStringLiteral(THRUMWISE_CONFIGURED_UPDATE_URL);
-        qunsetenv(name);
-        QCOMPARE(UpdateService::configuredEndpoint(), configured);
-        qputenv(name, "http://127.0.0.1:9/elsewhere");
-        QCOMPARE(UpdateService::configuredEndpoint(),
-                 QStringLiteral("http://127.0.0.1:9/elsewhere"));
-        qputenv(name, "");
-        QCOMPARE(UpdateService::configuredEndpoint(), configured);
-
-        if (wasSet) {
-            qputenv(name, saved);
-        } else {
-            qunsetenv(name);
         }
     }
 };

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "model/ProfileManager.h"
 #include "services/CompanionBlocklist.h"
+#include "state/AppState.h"
 #include "support/LogRecorder.h"
 
 #include <memory>

@@ -25,21 +25,21 @@ public:
 
     bool isDelivering() const { return static_cast<bool>(onEvent_); }
 
-    void send(const QuartzEvent& event) const {
+    void send(const RawInputEvent& event) const {
         if (onEvent_) {
             onEvent_(event);
         }
     }
     void keyDown(std::int64_t code, std::uint64_t flags = 0) const {
-        send({QuartzEventType::keyDown, code, flags});
+        send({RawInputType::keyDown, code, flags});
     }
     void keyUp(std::int64_t code, std::uint64_t flags = 0) const {
-        send({QuartzEventType::keyUp, code, flags});
+        send({RawInputType::keyUp, code, flags});
     }
-    void flagsChanged(std::uint64_t flags) const {
-        send({QuartzEventType::flagsChanged, 0, flags});
+    void modifiersChanged(std::uint64_t flags) const {
+        send({RawInputType::modifiersChanged, 0, flags});
     }
-    void mouse(QuartzEventType type) const { send({type, 0, 0}); }
+    void mouse(RawInputType type) const { send({type, 0, 0}); }
 
     // The display connection dropped.
     void lose() {

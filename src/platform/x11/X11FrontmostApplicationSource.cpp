@@ -133,6 +133,23 @@ Window activeWindow(Display* display, const Atoms& atoms) {
     return *reinterpret_cast<const Window*>(active.data.get());
 }
 
+// WM_CLASS and WM_NAME are Latin-1 by X11 convention; identifiers and names
+// are UTF-8 everywhere else, so that a class with accents matches the profile
+// made for it and can be saved.
+std::string utf8FromLatin1(const char* text) {
+    std::string utf8;
+    for (const char* c = text; *c != '\0'; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        if (byte < 0x80) {
+            utf8 += *c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 FrontmostApplication describe(Display* display, const Atoms& atoms, Window window) {
     FrontmostApplication application;
     XClassHint hint{};
@@ -140,7 +157,7 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
         XPointer<char> instance(hint.res_name);
         XPointer<char> windowClass(hint.res_class);
         if (windowClass && *windowClass != '\0') {
-            application.bundleId = std::string(windowClass.get());
+            application.bundleId = utf8FromLatin1(windowClass.get());
         }
     }
     const Property name =
@@ -152,7 +169,7 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
         char* legacy = nullptr;
         if (XFetchName(display, window, &legacy) != 0) {
             XPointer<char> owned(legacy);
-            application.localizedName = std::string(legacy);
+            application.localizedName = utf8FromLatin1(legacy);
         }
     }
     return application;

@@ -52,14 +52,14 @@ public:
     // announces.
     bool hasPendingEvent() { return XQLength(display_) > 0 || XPending(display_) > 0; }
 
-    // The next event in Quartz's shape; nothing for one without a Mac counterpart.
-    std::optional<QuartzEvent> nextEvent();
+    // The next event as a RawInputEvent; nothing for one without a Mac counterpart.
+    std::optional<RawInputEvent> nextEvent();
 
 private:
     bool listen();
     void seedHeldModifiers();
-    std::optional<QuartzEvent> translateKey(int keycode, bool isDown);
-    std::optional<QuartzEvent> translateButton(int button, bool isDown) const;
+    std::optional<RawInputEvent> translateKey(int keycode, bool isDown);
+    std::optional<RawInputEvent> translateButton(int button, bool isDown) const;
     void updateFlags();
 
     Display* display_;
@@ -123,7 +123,7 @@ void X11GlobalEventSource::Connection::seedHeldModifiers() {
     updateFlags();
 }
 
-std::optional<QuartzEvent> X11GlobalEventSource::Connection::nextEvent() {
+std::optional<RawInputEvent> X11GlobalEventSource::Connection::nextEvent() {
     XEvent event{};
     XNextEvent(display_, &event);
     XGenericEventCookie& cookie = event.xcookie;
@@ -132,7 +132,7 @@ std::optional<QuartzEvent> X11GlobalEventSource::Connection::nextEvent() {
         return std::nullopt;
     }
     const int detail = static_cast<const XIRawEvent*>(cookie.data)->detail;
-    std::optional<QuartzEvent> translated;
+    std::optional<RawInputEvent> translated;
     switch (cookie.evtype) {
         case XI_RawKeyPress:
             translated = translateKey(detail, true);
@@ -154,8 +154,8 @@ std::optional<QuartzEvent> X11GlobalEventSource::Connection::nextEvent() {
 }
 
 // A modifier key pressed or released gives the new flags, never a key press.
-std::optional<QuartzEvent> X11GlobalEventSource::Connection::translateKey(int keycode,
-                                                                          bool isDown) {
+std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateKey(int keycode,
+                                                                            bool isDown) {
     if (keycode < kEvdevOffset) {
         return std::nullopt;
     }
@@ -167,25 +167,24 @@ std::optional<QuartzEvent> X11GlobalEventSource::Connection::translateKey(int ke
     if (MacKeyCodes::modifierFlag(*macKeyCode)) {
         heldModifierKeys_.set(*macKeyCode, isDown);
         updateFlags();
-        return QuartzEvent{QuartzEventType::flagsChanged, *macKeyCode, flags_};
+        return RawInputEvent{RawInputType::modifiersChanged, *macKeyCode, flags_};
     }
-    return QuartzEvent{isDown ? QuartzEventType::keyDown : QuartzEventType::keyUp, *macKeyCode,
-                       flags_};
+    return RawInputEvent{isDown ? RawInputType::keyDown : RawInputType::keyUp, *macKeyCode, flags_};
 }
 
-std::optional<QuartzEvent> X11GlobalEventSource::Connection::translateButton(int button,
-                                                                             bool isDown) const {
-    QuartzEventType type{};
+std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateButton(int button,
+                                                                               bool isDown) const {
+    RawInputType type{};
     if (button == kLeftButton) {
-        type = isDown ? QuartzEventType::leftMouseDown : QuartzEventType::leftMouseUp;
+        type = isDown ? RawInputType::leftMouseDown : RawInputType::leftMouseUp;
     } else if (button == kRightButton) {
-        type = isDown ? QuartzEventType::rightMouseDown : QuartzEventType::rightMouseUp;
+        type = isDown ? RawInputType::rightMouseDown : RawInputType::rightMouseUp;
     } else if (button == kMiddleButton || button >= kFirstExtraButton) {
-        type = isDown ? QuartzEventType::otherMouseDown : QuartzEventType::otherMouseUp;
+        type = isDown ? RawInputType::otherMouseDown : RawInputType::otherMouseUp;
     } else {
         return std::nullopt;
     }
-    return QuartzEvent{type, 0, flags_};
+    return RawInputEvent{type, 0, flags_};
 }
 
 // Either side of a modifier sets its flag while held.

@@ -14,8 +14,8 @@ namespace thrumwise {
 class Logger;
 
 // Every key and mouse-button event of an X display, observed through XInput
-// 2.2 raw events on a connection of its own and handed on in the shape of the
-// macOS event tap. It only listens: no grab, nothing altered or held back.
+// 2.2 raw events on a connection of its own, and handed on with macOS key
+// codes. It only listens: no grab, nothing altered or held back.
 class X11GlobalEventSource final : public QObject, public GlobalEventSource {
 public:
     // An empty display name means $DISPLAY.

@@ -1,10 +1,7 @@
-#include "app/AppState.h"
+#include "state/AppState.h"
 
-#include "engine/TriggerEngine.h"
 #include "model/ProfileManager.h"
-#include "platform/PermissionProbe.h"
-#include "platform/Platform.h"
-#include "services/PressmintBlocklistManager.h"
+#include "services/CompanionBlocklist.h"
 
 #include <algorithm>
 #include <utility>
@@ -31,18 +28,6 @@ AppState::AppState(Services services, bool isAccessibilityGranted, QObject* pare
         services_.settings.sync();
     }
     setProfiles(services_.profileStore.loadProfiles());
-}
-
-AppState& AppState::shared() {
-    static auto* settings = new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                                          QStringLiteral("Thrumwise"), QStringLiteral("Thrumwise"));
-    static auto* instance = new AppState(
-        Services{*settings, ProfileManager::shared(), PressmintBlocklistManager::shared(),
-                 [](const std::optional<GameProfile>& profile) {
-                     TriggerEngine::shared().setActiveProfile(profile);
-                 }},
-        platform::permissionProbe().isAccessibilityGranted());
-    return *instance;
 }
 
 template <typename T, typename Signal>

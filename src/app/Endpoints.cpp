@@ -1,4 +1,4 @@
-#include "common/LoopbackPorts.h"
+#include "app/Endpoints.h"
 
 #include <QtGlobal>
 
@@ -20,6 +20,11 @@ std::uint16_t pluginPort() {
 
 std::uint16_t companionPort() {
     return portFromEnvironment("THRUMWISE_COMPANION_PORT", 8766);
+}
+
+QString updateEndpoint() {
+    const QString fromEnvironment = qEnvironmentVariable("THRUMWISE_UPDATE_URL");
+    return fromEnvironment.isEmpty() ? QString::fromUtf8(THRUMWISE_UPDATE_URL) : fromEnvironment;
 }
 
 }  // namespace thrumwise

@@ -1,10 +1,9 @@
-#include "apps/AppMonitor.h"
+#include "focus/AppMonitor.h"
 #include "platform/FrontmostApplicationSource.h"
-#include "support/AppStateFixture.h"
+#include "support/LogRecorder.h"
 #include "support/ManualTimerFactory.h"
 #include "support/SampleProfiles.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace thrumwise;
@@ -24,22 +23,37 @@ GameProfile disabled(GameProfile profile) {
     return profile;
 }
 
-// A started monitor over two profiles, Arena and Quest.
+// A started monitor over two profiles, Arena and Quest. What it reports is
+// written down in `told` ("front <id>", "profile <id>") and the chosen
+// profile becomes the active one, as the application does with it.
 struct Rig {
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    test::LogRecorder& log = app.log;
+    test::LogRecorder log;
     FakeFrontmostSource source;
     test::ManualTimerFactory timers;
-    AppMonitor monitor{source, state, timers, log.logger()};
+    std::vector<GameProfile> profiles{test::profile("ARENA", "Arena", "com.example.arena"),
+                                      test::profile("QUEST", "Quest", "com.example.quest")};
+    Id activeId;
+    Lines told;
+    AppMonitor monitor{source,
+                       {[this]() -> const std::vector<GameProfile>& { return profiles; },
+                        [this] {
+                            return activeId;
+                        }},
+                       timers,
+                       log.logger()};
 
     Rig() {
-        state.setProfiles({test::profile("ARENA", "Arena", "com.example.arena"),
-                           test::profile("QUEST", "Quest", "com.example.quest")});
+        QObject::connect(&monitor, &AppMonitor::frontmostBundleIdSeen,
+                         [this](const Id& id) { told.push_back("front " + id.value_or("-")); });
+        QObject::connect(&monitor, &AppMonitor::profileChosen,
+                         [this](const std::optional<GameProfile>& profile) {
+                             activeId = profile ? Id(profile->id) : std::nullopt;
+                             told.push_back("profile " + activeId.value_or("-"));
+                         });
         monitor.startMonitoring();
     }
 
-    // One poll with `bundleId` in front, then the queued assignments run.
+    // One poll with `bundleId` in front, then what it queued runs.
     void focus(Id bundleId, Id name = std::nullopt) {
         source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
         poll();
@@ -47,9 +61,6 @@ struct Rig {
     void poll() {
         timers.tickAll();
         QCoreApplication::sendPostedEvents();
-    }
-    Id activeId() const {
-        return state.activeProfile() ? Id(state.activeProfile()->id) : std::nullopt;
     }
 };
 
@@ -65,21 +76,21 @@ private Q_SLOTS:
         QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));
         rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
         QCoreApplication::sendPostedEvents();
-        QVERIFY(!rig.state.frontmostBundleId());  // nothing before the first tick
+        QVERIFY(rig.told.empty());  // nothing before the first tick
         rig.poll();
-        QCOMPARE(rig.state.frontmostBundleId(), Id("com.example.arena"));
+        QCOMPARE(rig.told, (Lines{"front com.example.arena", "profile ARENA"}));
     }
 
     void profilesFollowTheApplicationInFront() {
         Rig rig;
         rig.log.clear();
         rig.focus("com.example.arena");
-        QCOMPARE(rig.activeId(), Id("ARENA"));
+        QCOMPARE(rig.activeId, Id("ARENA"));
         rig.focus("COM.EXAMPLE.ARENA");  // identifiers are case-sensitive
-        QCOMPARE(rig.activeId(), std::nullopt);
+        QCOMPARE(rig.activeId, std::nullopt);
         rig.focus("org.example.browser");  // none equals none: nothing more
         rig.focus("com.example.arena");
-        QCOMPARE(rig.activeId(), Id("ARENA"));
+        QCOMPARE(rig.activeId, Id("ARENA"));
         QCOMPARE(rig.log.lines(),
                  (Lines{"[AppMonitor] Activated profile: Arena for com.example.arena",
                         "[AppMonitor] No profile for: COM.EXAMPLE.ARENA",
@@ -95,10 +106,10 @@ private Q_SLOTS:
                  {{first, second}, "FIRST"},
                  {{disabled(first), second}, "SECOND"},
                  {{disabled(first), disabled(second)}, std::nullopt}}) {
-            rig.state.setProfiles(profiles);
+            rig.profiles = profiles;
             rig.focus("elsewhere");
             rig.focus("game");
-            QCOMPARE(rig.activeId(), expected);
+            QCOMPARE(rig.activeId, expected);
         }
     }
 
@@ -109,48 +120,36 @@ private Q_SLOTS:
             [&](const auto& id, const auto& name) { changes.emplace_back(id, name); });
         rig.focus("com.example.arena", "Arena");
         rig.log.clear();
+        rig.told.clear();
 
         rig.focus(std::nullopt, "Untitled");
-        QVERIFY(!rig.state.frontmostBundleId());
-        QCOMPARE(rig.activeId(), Id("ARENA"));
         rig.focus("com.example.arena");  // a change again, but the profile is already active
+        QCOMPARE(rig.told, (Lines{"front -", "front com.example.arena"}));
         QCOMPARE(changes.size(), std::size_t{3});
         QCOMPARE(changes[1].second, Id("Untitled"));
         QVERIFY(rig.log.lines().empty());
     }
 
-    void theIdentifierIsPublishedOnEveryPollButLookedUpOnlyOnChange() {
+    // Told at every poll with an application in front, looked up on a change
+    // only, and both only after the poll, the identifier first.
+    void theIdentifierIsToldOnEveryPollAndBeforeTheProfile() {
         Rig rig;
-        QSignalSpy published(&rig.state, &AppState::frontmostBundleIdChanged);
-        QSignalSpy switched(&rig.state, &AppState::activeProfileChanged);
         rig.poll();  // no application in front: nothing
-        rig.focus("com.example.arena");
-        rig.poll();
-        rig.poll();
-        QCOMPARE(published.count(), 3);
-        QCOMPARE(switched.count(), 1);
-    }
-
-    void theIdentifierIsAssignedBeforeTheProfileSwitchRuns() {
-        Rig rig;
-        Lines order;
-        QObject::connect(&rig.state, &AppState::frontmostBundleIdChanged,
-                         [&] { order.push_back("frontmost"); });
-        QObject::connect(&rig.state, &AppState::activeProfileChanged,
-                         [&] { order.push_back("profile"); });
         rig.source.current = FrontmostApplication{"com.example.quest", std::nullopt};
         rig.timers.tickAll();
-        QVERIFY(order.empty());  // both are queued, neither runs inside the poll
+        QVERIFY(rig.told.empty());
         QCOMPARE(rig.log.lines().back(),
                  std::string("[AppMonitor] Activated profile: Quest for com.example.quest"));
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(order, (Lines{"frontmost", "profile"}));
+        rig.poll();
+        QCOMPARE(rig.told,
+                 (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
     }
 
     void stoppingAndStartingAgainRemembersTheLastApplication() {
         Rig rig;
         rig.focus("com.example.arena");
-        rig.state.setActiveProfile(std::nullopt);
+        rig.activeId.reset();
         rig.monitor.stopMonitoring();
         QCOMPARE(rig.timers.runningCount(), std::size_t{0});
         rig.monitor.stopMonitoring();
@@ -159,7 +158,7 @@ private Q_SLOTS:
         rig.monitor.startMonitoring();  // replaces, never doubles the poll
         QCOMPARE(rig.timers.runningCount(), std::size_t{1});
         rig.poll();
-        QVERIFY(!rig.activeId());  // same application: no change, nothing activated
+        QVERIFY(!rig.activeId);  // same application: no change, nothing activated
     }
 };
 

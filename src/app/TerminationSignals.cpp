@@ -1,4 +1,4 @@
-#include "platform/TerminationSignals.h"
+#include "app/TerminationSignals.h"
 
 #include <array>
 #include <cerrno>

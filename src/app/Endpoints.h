@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <QString>
+
 namespace thrumwise {
 
 // The fixed loopback ports of the haptic plug-in (47474) and the companion
@@ -10,5 +12,9 @@ namespace thrumwise {
 // plug-in or companion on the machine.
 std::uint16_t pluginPort();
 std::uint16_t companionPort();
+
+// The update service's base address set when the project was configured,
+// unless the THRUMWISE_UPDATE_URL environment variable names another.
+QString updateEndpoint();
 
 }  // namespace thrumwise

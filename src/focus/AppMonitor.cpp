@@ -1,10 +1,8 @@
-#include "apps/AppMonitor.h"
+#include "focus/AppMonitor.h"
 
-#include "app/AppState.h"
 #include "common/Logger.h"
 #include "common/RepeatingTimer.h"
 #include "platform/FrontmostApplicationSource.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 
@@ -12,18 +10,11 @@
 
 namespace thrumwise {
 
-AppMonitor::AppMonitor(FrontmostApplicationSource& source, AppState& state, TimerFactory& timers,
+AppMonitor::AppMonitor(FrontmostApplicationSource& source, Profiles profiles, TimerFactory& timers,
                        Logger& logger)
-    : source_(source), state_(state), timers_(timers), logger_(logger) {}
+    : source_(source), profiles_(std::move(profiles)), timers_(timers), logger_(logger) {}
 
 AppMonitor::~AppMonitor() = default;
-
-AppMonitor& AppMonitor::shared() {
-    static auto* instance =
-        new AppMonitor(platform::frontmostApplicationSource(), AppState::shared(),
-                       QtTimerFactory::shared(), Logger::shared());
-    return *instance;
-}
 
 void AppMonitor::startMonitoring() {
     timer_ = timers_.startRepeating(pollingInterval, [this] { checkFrontmostApp(); });
@@ -35,8 +26,8 @@ void AppMonitor::stopMonitoring() {
     logger_.log("[AppMonitor] Stopped monitoring");
 }
 
-// State is read directly; every write is queued, so it runs after the poll
-// and in order (the identifier before the profile switch).
+// Profiles are read directly; what the poll found is told later, in order
+// (the identifier before the profile switch), never inside the poll.
 void AppMonitor::checkFrontmostApp() {
     const auto app = source_.frontmostApplication();
     if (!app) {
@@ -44,8 +35,7 @@ void AppMonitor::checkFrontmostApp() {
     }
     const std::optional<std::string> bundleId = app->bundleId;
     QMetaObject::invokeMethod(
-        &state_, [&state = state_, bundleId] { state.setFrontmostBundleId(bundleId); },
-        Qt::QueuedConnection);
+        this, [this, bundleId] { Q_EMIT frontmostBundleIdSeen(bundleId); }, Qt::QueuedConnection);
 
     if (bundleId == lastBundleId_) {
         return;
@@ -58,7 +48,7 @@ void AppMonitor::checkFrontmostApp() {
         return;  // a window without an identifier keeps the current profile
     }
 
-    const auto& profiles = state_.profiles();
+    const auto& profiles = profiles_.all();
     const auto chosen =
         std::find_if(profiles.begin(), profiles.end(), [&](const GameProfile& profile) {
             return profile.isEnabled && profile.bundleId == *bundleId;
@@ -66,14 +56,12 @@ void AppMonitor::checkFrontmostApp() {
     const std::optional<GameProfile> next =
         chosen == profiles.end() ? std::nullopt : std::optional<GameProfile>(*chosen);
 
-    const auto& active = state_.activeProfile();
     const std::optional<std::string> nextId = next ? std::optional(next->id) : std::nullopt;
-    const std::optional<std::string> activeId = active ? std::optional(active->id) : std::nullopt;
-    if (nextId == activeId) {
+    if (nextId == profiles_.activeProfileId()) {
         return;
     }
     QMetaObject::invokeMethod(
-        &state_, [&state = state_, next] { state.setActiveProfile(next); }, Qt::QueuedConnection);
+        this, [this, next] { Q_EMIT profileChosen(next); }, Qt::QueuedConnection);
     if (next) {
         logger_.log("[AppMonitor] Activated profile: " + next->displayName + " for " + *bundleId);
     } else {

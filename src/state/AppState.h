@@ -38,8 +38,6 @@ public:
     // and loads the profiles.
     AppState(Services services, bool isAccessibilityGranted, QObject* parent = nullptr);
 
-    static AppState& shared();
-
     // The master switch; every assignment is also stored in the settings.
     bool isEnabled() const { return isEnabled_; }
     void setEnabled(bool enabled);

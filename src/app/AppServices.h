@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/AppDelegate.h"
+#include "common/Clock.h"
+#include "common/RepeatingTimer.h"
+#include "engine/TriggerEngine.h"
+#include "focus/AppMonitor.h"
+#include "haptics/HapticClient.h"
+#include "input/InputMonitor.h"
+#include "model/ProfileManager.h"
+#include "services/PressmintBlocklistManager.h"
+#include "services/UpdateService.h"
+#include "state/AppState.h"
+
+#include <memory>
+
+#include <QSettings>
+
+namespace thrumwise {
+
+class AlertPresenter;
+class Logger;
+class PlatformBackend;
+
+// Every long-lived service of the application: built here in the order they
+// depend on one another, wired to the application state, and destroyed in
+// reverse order when the application ends. Nothing else creates a service.
+class AppServices {
+public:
+    AppServices(Logger& logger, AlertPresenter& alerts);
+    ~AppServices();
+
+    AppServices(const AppServices&) = delete;
+    AppServices& operator=(const AppServices&) = delete;
+
+    AppState& state() { return state_; }
+    HapticClient& haptics() { return haptics_; }
+    InputMonitor& inputMonitor() { return inputMonitor_; }
+
+    // What the tray agent starts and polls.
+    AppDelegate::Services delegateServices();
+
+private:
+    Logger& logger_;
+    QtTimerFactory timers_;
+    SteadyClock clock_;
+    std::unique_ptr<PlatformBackend> platform_;
+    QSettings settings_;
+    ProfileManager profileStore_;
+    PressmintBlocklistManager blocklist_;
+    AppState state_;
+    HapticClient haptics_;
+    InputMonitor inputMonitor_;
+    TriggerEngine engine_;
+    AppMonitor appMonitor_;
+    UpdateService updates_;
+};
+
+}  // namespace thrumwise
