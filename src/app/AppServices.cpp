@@ -25,8 +25,9 @@ AppServices::AppServices(Logger& logger, AlertPresenter& alerts)
       settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Thrumwise"),
                 QStringLiteral("Thrumwise")),
       profileStore_(profilesFolder(), logger),
+      saveQueue_(profileStore_),
       blocklist_(companionPort(), logger),
-      state_(AppState::Services{settings_, profileStore_, blocklist_,
+      state_(AppState::Services{settings_, profileStore_, saveQueue_, blocklist_,
                                 [this](const std::optional<GameProfile>& profile) {
                                     engine_.setActiveProfile(profile);
                                 }},

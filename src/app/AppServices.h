@@ -8,6 +8,7 @@
 #include "haptics/HapticClient.h"
 #include "input/InputMonitor.h"
 #include "model/ProfileManager.h"
+#include "model/ProfileSaveQueue.h"
 #include "services/PressmintBlocklistManager.h"
 #include "services/UpdateService.h"
 #include "state/AppState.h"
@@ -47,6 +48,7 @@ private:
     std::unique_ptr<PlatformBackend> platform_;
     QSettings settings_;
     ProfileManager profileStore_;
+    ProfileSaveQueue saveQueue_;
     PressmintBlocklistManager blocklist_;
     AppState state_;
     HapticClient haptics_;

@@ -74,7 +74,8 @@ void ProfileManager::moveAside(const QString& path) const {
     }
 }
 
-void ProfileManager::saveProfiles(const std::vector<GameProfile>& profiles) const {
+std::optional<std::string> ProfileManager::saveProfiles(
+    const std::vector<GameProfile>& profiles) const {
     try {
         const std::string bytes = encodeProfiles(profiles);
         QSaveFile file(profilesFilePath());
@@ -92,8 +93,10 @@ void ProfileManager::saveProfiles(const std::vector<GameProfile>& profiles) cons
             throw std::runtime_error(file.errorString().toStdString());
         }
         logger_.log("[ProfileManager] Saved " + std::to_string(profiles.size()) + " profiles");
+        return std::nullopt;
     } catch (const std::exception& error) {
         logger_.log(std::string("[ProfileManager] Failed to save profiles: ") + error.what());
+        return error.what();
     }
 }
 

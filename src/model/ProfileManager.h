@@ -3,6 +3,8 @@
 #include "model/GameProfile.h"
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,8 +37,10 @@ public:
     // logged, moved aside so nothing overwrites it, and also gives an empty list.
     std::vector<GameProfile> loadProfiles() const;
 
-    // Replaces the file atomically: a failed save leaves the previous file whole.
-    void saveProfiles(const std::vector<GameProfile>& profiles) const;
+    // Replaces the file atomically: a failed save leaves the previous file
+    // whole. Gives the reason when the save failed (it is logged as well).
+    // Safe to call from a thread other than the one that loads.
+    std::optional<std::string> saveProfiles(const std::vector<GameProfile>& profiles) const;
 
 private:
     void moveAside(const QString& path) const;

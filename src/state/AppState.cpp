@@ -1,6 +1,7 @@
 #include "state/AppState.h"
 
 #include "model/ProfileManager.h"
+#include "model/ProfileSaveQueue.h"
 #include "services/CompanionBlocklist.h"
 
 #include <algorithm>
@@ -28,6 +29,9 @@ AppState::AppState(Services services, bool isAccessibilityGranted, QObject* pare
         services_.settings.sync();
     }
     setProfiles(services_.profileStore.loadProfiles());
+    connect(&services_.saveQueue, &ProfileSaveQueue::saved, this, [this](const QString& reason) {
+        setProfileSaveError(reason.isEmpty() ? std::nullopt : std::optional(reason.toStdString()));
+    });
 }
 
 template <typename T, typename Signal>
@@ -77,7 +81,15 @@ void AppState::deleteProfile(const std::string& id) {
     auto remaining = profiles_;
     std::erase_if(remaining, [&id](const GameProfile& profile) { return profile.id == id; });
     setProfiles(std::move(remaining));
-    services_.profileStore.saveProfiles(profiles_);
+    saveProfiles();
+}
+
+void AppState::saveProfiles() {
+    services_.saveQueue.save(profiles_);
+}
+
+void AppState::setProfileSaveError(std::optional<std::string> reason) {
+    assign(profileSaveError_, std::move(reason), &AppState::profileSaveErrorChanged);
 }
 
 void AppState::setPluginConnected(bool connected) {

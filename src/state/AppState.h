@@ -15,6 +15,7 @@ namespace thrumwise {
 
 class CompanionBlocklist;
 class ProfileManager;
+class ProfileSaveQueue;
 
 // The one observable state object. Used on the GUI thread only: other threads
 // queue their assignments there. Every assignment of a published field emits
@@ -30,6 +31,7 @@ public:
     struct Services {
         QSettings& settings;
         ProfileManager& profileStore;
+        ProfileSaveQueue& saveQueue;
         CompanionBlocklist& blocklist;
         ActiveProfileReceiver handToEngine;
     };
@@ -52,8 +54,14 @@ public:
 
     const std::vector<GameProfile>& profiles() const { return profiles_; }
     void setProfiles(std::vector<GameProfile> profiles);
+    // Saves the whole list as it is now; the writing happens off the GUI thread.
+    void saveProfiles();
     // Removes every profile with that id and saves the list.
     void deleteProfile(const std::string& id);
+
+    // Why the last save failed; absent once a save succeeds.
+    const std::optional<std::string>& profileSaveError() const { return profileSaveError_; }
+    void setProfileSaveError(std::optional<std::string> reason);
 
     bool isPluginConnected() const { return isPluginConnected_; }
     void setPluginConnected(bool connected);
@@ -81,6 +89,7 @@ Q_SIGNALS:
     void isInputMonitoringGrantedChanged();
     void frontmostBundleIdChanged();
     void lastInputEventChanged();
+    void profileSaveErrorChanged();
 
 private:
     template <typename T, typename Signal>
@@ -97,6 +106,7 @@ private:
     bool isInputMonitoringGranted_ = false;
     std::optional<std::string> frontmostBundleId_;
     std::optional<std::string> lastInputEvent_;
+    std::optional<std::string> profileSaveError_;
 };
 
 }  // namespace thrumwise

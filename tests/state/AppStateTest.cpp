@@ -1,6 +1,7 @@
 #include "support/AppStateFixture.h"
 #include "support/SampleProfiles.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace thrumwise;
@@ -137,14 +138,30 @@ private Q_SLOTS:
         app.log.clear();
 
         state.deleteProfile("SAME");
+        app.saveQueue.flush();
         QVERIFY(state.profiles() == std::vector<GameProfile>{other});
         QVERIFY(*state.activeProfile() == shared);  // stays active until the focus moves
         state.deleteProfile("UNKNOWN");
+        app.saveQueue.flush();
         QVERIFY(state.profiles() == std::vector<GameProfile>{other});
 
         QCOMPARE(app.log.count("[ProfileManager] Saved 1 profiles"), std::size_t{2});
         QVERIFY(app.store.loadProfiles() == std::vector<GameProfile>{other});
         QVERIFY(app.blocklist.calls.empty());
+    }
+
+    // A failed save is told, with its reason, until a later save succeeds.
+    void aFailedSaveIsToldUntilASaveSucceeds() {
+        test::AppStateFixture app;
+        AppState& state = app.state();
+        const QString file = app.store.profilesFilePath();
+        QVERIFY(QDir().mkpath(file));  // a folder where the file should be
+        state.saveProfiles();
+        QTRY_VERIFY(state.profileSaveError().has_value());
+        QVERIFY(!state.profileSaveError()->empty());
+        QVERIFY(QDir().rmdir(file));
+        state.saveProfiles();
+        QTRY_VERIFY(!state.profileSaveError().has_value());
     }
 };
 

@@ -9,7 +9,7 @@ AppStateFixture::AppStateFixture()
 
 std::unique_ptr<AppState> AppStateFixture::relaunch() {
     return std::make_unique<AppState>(
-        AppState::Services{settings, store, blocklist,
+        AppState::Services{settings, store, saveQueue, blocklist,
                            [this](const std::optional<GameProfile>& profile) {
                                handedToEngine.push_back(profile);
                            }},

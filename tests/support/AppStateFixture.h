@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProfileManager.h"
+#include "model/ProfileSaveQueue.h"
 #include "services/CompanionBlocklist.h"
 #include "state/AppState.h"
 #include "support/LogRecorder.h"
@@ -40,6 +41,7 @@ public:
     LogRecorder log;
     QSettings settings;
     ProfileManager store;
+    ProfileSaveQueue saveQueue{store};
     RecordingBlocklist blocklist;
     std::vector<std::optional<GameProfile>> handedToEngine;
 
