@@ -48,6 +48,10 @@ public:
     // Stops input capture, then the frontmost application poll.
     void applicationWillTerminate();
 
+    // Checks both permissions now, as the poll does, and starts or restarts
+    // input capture when they arrived.
+    void checkPermissions();
+
     // The tray menu's actions.
     void toggleEnabled();
     void openMainWindow();
@@ -63,7 +67,6 @@ Q_SIGNALS:
 
 private:
     void createStatusItem();
-    void checkPermissions();
 
     Services services_;
     std::unique_ptr<QMenu> menu_;

@@ -6,6 +6,7 @@
 #include "app/TerminationSignals.h"
 #include "common/Logger.h"
 #include "common/StdoutLogWriter.h"
+#include "ui/AppIconLookup.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxAlertPresenter.h"
 #include "ui/SettingsView.h"
@@ -36,7 +37,7 @@ void bringForward(QWidget& window) {
 
 void centre(QWidget& window) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), window.sizeHint().expandedTo(window.minimumSize()));
+        QRect frame(QPoint(), window.size().expandedTo(window.minimumSize()));
         frame.moveCenter(screen->availableGeometry().center());
         window.setGeometry(frame);
     }
@@ -74,12 +75,15 @@ int ThrumwiseApp::run(int argc, char** argv) {
     MessageBoxAlertPresenter alerts;
     AppServices services(logger, alerts);
 
-    MainWindow mainWindow;
+    AppDelegate delegate(services.delegateServices());
+
+    NoAppIcons icons;
+    MainWindow mainWindow(ViewServices{services.state(), icons}, MainWindow::Actions{[&delegate] {
+                              delegate.checkPermissions();
+                          }});
     SettingsView settings;
     settings.setWindowTitle(QObject::tr("Thrumwise Settings"));
     settings.setWindowFlag(Qt::Window);
-
-    AppDelegate delegate(services.delegateServices());
 
     QObject::connect(&delegate, &AppDelegate::mainWindowRequested, &mainWindow,
                      [&mainWindow] { bringForward(mainWindow); });

@@ -1,19 +1,61 @@
 #pragma once
 
+#include "ui/ViewServices.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
 #include <QMainWindow>
+
+class QListView;
+class QStackedWidget;
+class QToolButton;
 
 namespace thrumwise {
 
-// The main window: profiles and their mappings, with the live status panel.
+class EmptyStateView;
+class ProfileEditorView;
+class ProfileListModel;
+
+// The main window: the sidebar with the status panel and the profiles, the
+// selected profile's editor beside it, and the haptics switch in the toolbar.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    struct Actions {
+        // Checks the two permissions again at once.
+        std::function<void()> recheckPermissions;
+    };
+
+    MainWindow(ViewServices services, Actions actions, QWidget* parent = nullptr);
+
+    // The id of the profile chosen in the sidebar, kept while it is gone.
+    const std::optional<std::string>& selectedProfileId() const { return selectedProfileId_; }
+    void selectProfile(const std::optional<std::string>& id);
 
 Q_SIGNALS:
     // The standard settings command (Ctrl+,).
     void settingsRequested();
+
+private:
+    QWidget* buildSidebar(const Actions& actions);
+    QWidget* buildHeader();
+    void buildToolbar();
+    void renderSwitch();
+    void showDetail();
+    void createProfileFor(const std::string& bundleId);
+
+    ViewServices services_;
+    std::optional<std::string> selectedProfileId_;
+    ProfileListModel* profiles_ = nullptr;
+    bool isListChanging_ = false;
+    QListView* list_ = nullptr;
+    QStackedWidget* detail_ = nullptr;
+    EmptyStateView* empty_ = nullptr;
+    ProfileEditorView* editor_ = nullptr;
+    QToolButton* switch_ = nullptr;
 };
 
 }  // namespace thrumwise

@@ -1,7 +1,9 @@
 #include "ui/Style.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
 #include <QSvgRenderer>
@@ -9,7 +11,7 @@
 
 namespace thrumwise::style {
 
-QFont font(TextStyle style) {
+QFont font(TextStyle style, Weight weight) {
     QFont base = QApplication::font();
     const qreal size = base.pointSizeF() > 0 ? base.pointSizeF() : 10.0;
     switch (style) {
@@ -28,23 +30,40 @@ QFont font(TextStyle style) {
             base.setPointSizeF(size * 0.8);
             break;
     }
+    if (weight == Weight::bold) {
+        base.setBold(true);
+    }
     return base;
 }
 
+QColor primary() {
+    return QGuiApplication::palette().color(QPalette::WindowText);
+}
+
 QColor secondary() {
-    QColor text = QGuiApplication::palette().color(QPalette::WindowText);
+    QColor text = primary();
     text.setAlphaF(0.55F);
     return text;
+}
+
+QColor accent() {
+    return QGuiApplication::palette().color(QPalette::Highlight);
 }
 
 QColor positive() {
     return {0x2e, 0xa0, 0x43};
 }
+
 QColor negative() {
     return {0xd7, 0x3a, 0x32};
 }
+
 QColor neutral() {
     return {0x8e, 0x8e, 0x93};
+}
+
+QColor controlBackground() {
+    return QGuiApplication::palette().color(QPalette::Base);
 }
 
 QPixmap symbol(const QString& name, int size, const QColor& color) {
@@ -61,12 +80,39 @@ QPixmap symbol(const QString& name, int size, const QColor& color) {
     return pixmap;
 }
 
-void apply(QWidget& widget, TextStyle style, const QColor& color) {
-    widget.setFont(font(style));
+void apply(QWidget& widget, TextStyle style, const QColor& color, Weight weight) {
+    widget.setFont(font(style, weight));
     QPalette palette = widget.palette();
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
     widget.setPalette(palette);
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    return label;
+}
+
+QFrame* divider(QWidget* parent, Qt::Orientation orientation) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette palette = line->palette();
+    QColor color = primary();
+    color.setAlphaF(0.15F);
+    palette.setColor(QPalette::WindowText, color);
+    line->setPalette(palette);
+    return line;
+}
+
+void fillBackground(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, color);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
 }
 
 }  // namespace thrumwise::style

@@ -1,44 +1,140 @@
+#include "support/AppStateFixture.h"
+#include "support/SampleProfiles.h"
+#include "support/Widgets.h"
+#include "ui/AppIconLookup.h"
 #include "ui/MainWindow.h"
+#include "ui/ProfileEditorView.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 using namespace thrumwise;
+using Id = std::optional<std::string>;
+
+namespace {
+
+const QString kEmpty = QStringLiteral("No Profile Selected");
+
+// A window over Arena and Quest.
+struct Rig {
+    test::AppStateFixture app;
+    AppState& state = app.state();
+    NoAppIcons icons;
+    int rechecks = 0;
+    std::unique_ptr<MainWindow> window;
+
+    Rig() {
+        state.setProfiles(
+            {test::profile("ARENA", "Arena", "arena"), test::profile("QUEST", "Quest", "quest")});
+        window =
+            std::make_unique<MainWindow>(ViewServices{state, icons}, MainWindow::Actions{[this] {
+                                             ++rechecks;
+                                         }});
+        window->show();
+    }
+
+    void clickRow(int row) const {
+        auto* list = window->findChild<QListView*>();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
+    }
+    const ProfileEditorView* editor() const {
+        for (const auto* editor : window->findChildren<ProfileEditorView*>()) {
+            if (editor->isVisibleTo(window.get())) {
+                return editor;
+            }
+        }
+        return nullptr;
+    }
+    bool showsEmpty() const { return test::shownTexts(*window).contains(kEmpty); }
+};
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void cannotShrinkBelowItsMinimum() {
-        MainWindow window;
-        window.show();
-        window.resize(400, 300);
-        QVERIFY(window.width() >= 900);
-        QVERIFY(window.height() >= 600);
+        Rig rig;
+        rig.window->resize(400, 300);
+        QVERIFY(rig.window->width() >= 900);
+        QVERIFY(rig.window->height() >= 600);
     }
 
-    void showsTheEmptyDetailUntilAProfileIsChosen() {
-        MainWindow window;
-        QStringList texts;
-        for (auto* label : window.findChildren<QLabel*>()) {
-            texts << label->text();
-        }
-        QVERIFY(texts.contains(QStringLiteral("No Profile Selected")));
-        QVERIFY(texts.contains(
-            QStringLiteral("Select a profile from the sidebar or create a new one")));
+    // Nothing is selected at first; a click shows the profile's editor, and a
+    // profile that goes away leaves the empty view, the selection kept.
+    void theDetailFollowsTheSelection() {
+        Rig rig;
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        QVERIFY(rig.showsEmpty());
+        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
+        rig.clickRow(1);
+        QCOMPARE(rig.window->selectedProfileId(), Id("QUEST"));
+        QVERIFY(rig.editor() && rig.editor()->profileId() == "QUEST");
+        QVERIFY(!rig.showsEmpty());
+
+        rig.state.deleteProfile("QUEST");
+        QVERIFY(rig.showsEmpty());
+        QVERIFY(!rig.editor());
+        QCOMPARE(rig.window->selectedProfileId(), Id("QUEST"));
+        rig.clickRow(0);
+        QCOMPARE(rig.editor()->profileId(), std::string("ARENA"));
+    }
+
+    // Deleting from the editor clears the selection.
+    void deletingTheSelectedProfileClearsTheSelection() {
+        Rig rig;
+        rig.window->selectProfile("ARENA");
+        test::withText<QPushButton>(*rig.window, QStringLiteral("Delete"))->click();
+        auto* alert = rig.window->findChild<QMessageBox*>();
+        test::withText<QPushButton>(*alert, QStringLiteral("Delete"))->click();
+        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
+        QTRY_VERIFY(rig.showsEmpty());
+        QCOMPARE(rig.state.profiles().size(), std::size_t{1});
+    }
+
+    // It flips the switch, and follows it when the tray menu flips it.
+    void theToolbarSwitchFollowsTheMasterSwitch() {
+        Rig rig;
+        auto* toggle = test::withText<QToolButton>(*rig.window, QStringLiteral("Enabled"));
+        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
+        QCOMPARE(toggle->toolTip(), QStringLiteral("Disable haptics"));
+        toggle->click();
+        QVERIFY(!rig.state.isEnabled());
+        QCOMPARE(toggle->text(), QStringLiteral("Disabled"));
+        rig.state.setEnabled(true);  // as the tray menu does
+        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
+        QCOMPARE(toggle->toolTip(), QStringLiteral("Disable haptics"));
+        QVERIFY(toggle->isChecked());
+    }
+
+    // The status panel's link makes a profile for the unmatched application and selects it.
+    void createProfileAddsAndSelectsOneForTheUnmatchedApplication() {
+        Rig rig;
+        rig.state.setFrontmostBundleId("org.example.Editor");
+        test::withText<QPushButton>(*rig.window, QStringLiteral("Create Profile"))->click();
+        const GameProfile& created = rig.state.profiles().back();
+        QCOMPARE(created.displayName, std::string("org.example.Editor"));
+        QCOMPARE(created.bundleId, std::string("org.example.Editor"));
+        QCOMPARE(rig.window->selectedProfileId(), Id(created.id));
+        rig.app.saveQueue.flush();
+        QCOMPARE(rig.app.store.loadProfiles().size(), std::size_t{3});
     }
 
     void ctrlCommaAsksForSettingsAndCtrlNOpensNoWindow() {
-        MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QSignalSpy settings(&window, &MainWindow::settingsRequested);
-        QTest::keyClick(&window, Qt::Key_Comma, Qt::ControlModifier);
+        Rig rig;
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        QSignalSpy settings(rig.window.get(), &MainWindow::settingsRequested);
+        QTest::keyClick(rig.window.get(), Qt::Key_Comma, Qt::ControlModifier);
         QCOMPARE(settings.count(), 1);
         const auto windowsBefore = QApplication::topLevelWidgets().size();
-        QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(rig.window.get(), Qt::Key_N, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
     }
