@@ -16,10 +16,16 @@ QFont font(TextStyle style) {
         case TextStyle::title2:
             base.setPointSizeF(size * 1.6);
             break;
+        case TextStyle::title3:
+            base.setPointSizeF(size * 1.3);
+            break;
         case TextStyle::headline:
             base.setBold(true);
             break;
         case TextStyle::body:
+            break;
+        case TextStyle::subheadline:
+            base.setPointSizeF(size * 0.95);
             break;
         case TextStyle::caption:
             base.setPointSizeF(size * 0.9);
@@ -45,6 +51,14 @@ QColor negative() {
 }
 QColor neutral() {
     return {0x8e, 0x8e, 0x93};
+}
+
+QColor accent() {
+    return QGuiApplication::palette().color(QPalette::Highlight);
+}
+
+QColor controlBackground() {
+    return QGuiApplication::palette().color(QPalette::Base);
 }
 
 QPixmap symbol(const QString& name, int size, const QColor& color) {

@@ -10,7 +10,7 @@ class QWidget;
 namespace thrumwise::style {
 
 // The named text styles of the interface, scaled from the system's font.
-enum class TextStyle { title2, headline, body, caption, caption2 };
+enum class TextStyle { title2, title3, headline, body, subheadline, caption, caption2 };
 
 QFont font(TextStyle style);
 
@@ -19,6 +19,9 @@ QColor secondary();
 QColor positive();  // green
 QColor negative();  // red
 QColor neutral();   // gray
+QColor accent();
+// The background of controls that hold content, such as fields and lists.
+QColor controlBackground();
 
 // A symbol from the bundled set (resources/icons/<name>.svg), drawn in `color`
 // at `size` device-independent pixels.
