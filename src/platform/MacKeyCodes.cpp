@@ -52,6 +52,7 @@ constexpr auto kPositions = std::to_array<Position>({
 // clang-format on
 
 constexpr std::uint8_t kNoKey = 0xFF;
+constexpr std::uint32_t kX11KeycodeOffset = 8;
 
 constexpr std::size_t tableSize() {
     std::size_t size = 0;
@@ -78,6 +79,13 @@ std::optional<std::uint16_t> fromEvdev(std::uint32_t evdevCode) {
         return std::nullopt;
     }
     return kTable[evdevCode];
+}
+
+std::optional<std::uint16_t> fromX11Keycode(std::uint32_t x11Keycode) {
+    if (x11Keycode < kX11KeycodeOffset) {
+        return std::nullopt;
+    }
+    return fromEvdev(x11Keycode - kX11KeycodeOffset);
 }
 
 std::optional<std::uint64_t> modifierFlag(std::uint16_t macKeyCode) {

@@ -12,6 +12,10 @@ namespace thrumwise::MacKeyCodes {
 // Keys a Mac keyboard lacks (Print Screen, Pause, media keys, ...) have none.
 std::optional<std::uint16_t> fromEvdev(std::uint32_t evdevCode);
 
+// The same for an X keycode, which is the evdev code plus 8: what X11 events
+// carry, and what Qt reports as a key event's native scan code under X11.
+std::optional<std::uint16_t> fromX11Keycode(std::uint32_t x11Keycode);
+
 // Modifier keys report themselves as flags-changed events, not as key presses.
 // For a modifier key: the ModifierFlags bit it sets while held, either side;
 // Caps Lock sets none of them (it is a lock, not a held modifier). Nothing for

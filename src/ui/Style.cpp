@@ -18,10 +18,16 @@ QFont font(TextStyle style, Weight weight) {
         case TextStyle::title2:
             base.setPointSizeF(size * 1.6);
             break;
+        case TextStyle::title3:
+            base.setPointSizeF(size * 1.3);
+            break;
         case TextStyle::headline:
             base.setBold(true);
             break;
         case TextStyle::body:
+            break;
+        case TextStyle::subheadline:
+            base.setPointSizeF(size * 0.95);
             break;
         case TextStyle::caption:
             base.setPointSizeF(size * 0.9);

@@ -12,7 +12,7 @@ class QWidget;
 namespace thrumwise::style {
 
 // The named text styles of the interface, scaled from the system's font.
-enum class TextStyle { title2, headline, body, caption, caption2 };
+enum class TextStyle { title2, title3, headline, body, subheadline, caption, caption2 };
 enum class Weight { regular, bold };
 
 QFont font(TextStyle style, Weight weight = Weight::regular);

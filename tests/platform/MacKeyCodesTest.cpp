@@ -88,6 +88,14 @@ private Q_SLOTS:
         }
     }
 
+    void x11KeycodesAreEvdevCodesShiftedByEight() {
+        QCOMPARE(MacKeyCodes::fromX11Keycode(KEY_A + 8), std::optional<std::uint16_t>(0));
+        QCOMPARE(MacKeyCodes::fromX11Keycode(KEY_LEFT + 8), std::optional<std::uint16_t>(123));
+        for (const std::uint32_t keycode : {0U, 7U, std::uint32_t{KEY_SYSRQ + 8}}) {
+            QVERIFY2(!MacKeyCodes::fromX11Keycode(keycode), qPrintable(QString::number(keycode)));
+        }
+    }
+
     // A slip in the table shows up as two keys landing on one Mac key.
     void onlyMenuAndComposeShareAMacKey() {
         for (const auto& [mac, evdevs] : reachedMacKeys()) {

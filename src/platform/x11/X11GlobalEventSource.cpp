@@ -18,7 +18,7 @@ namespace thrumwise {
 
 namespace {
 
-constexpr int kEvdevOffset = 8;  // an X keycode is the evdev code plus 8
+constexpr int kFirstKeycode = 8;  // X keycodes start at 8
 constexpr int kLeftButton = 1;
 constexpr int kMiddleButton = 2;
 constexpr int kRightButton = 3;
@@ -108,14 +108,13 @@ bool X11GlobalEventSource::Connection::listen() {
 void X11GlobalEventSource::Connection::seedHeldModifiers() {
     std::array<char, 32> keys{};
     XQueryKeymap(display_, keys.data());
-    for (int keycode = kEvdevOffset; keycode < 256; ++keycode) {
+    for (int keycode = kFirstKeycode; keycode < 256; ++keycode) {
         const auto byte =
             static_cast<unsigned char>(keys.at(static_cast<std::size_t>(keycode / 8)));
         if (((byte >> (keycode % 8)) & 1U) == 0) {
             continue;
         }
-        const auto macKeyCode =
-            MacKeyCodes::fromEvdev(static_cast<std::uint32_t>(keycode - kEvdevOffset));
+        const auto macKeyCode = MacKeyCodes::fromX11Keycode(static_cast<std::uint32_t>(keycode));
         if (macKeyCode && MacKeyCodes::modifierFlag(*macKeyCode)) {
             heldModifierKeys_.set(*macKeyCode);
         }
@@ -156,11 +155,10 @@ std::optional<RawInputEvent> X11GlobalEventSource::Connection::nextEvent() {
 // A modifier key pressed or released gives the new flags, never a key press.
 std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateKey(int keycode,
                                                                             bool isDown) {
-    if (keycode < kEvdevOffset) {
+    if (keycode < 0) {
         return std::nullopt;
     }
-    const auto macKeyCode =
-        MacKeyCodes::fromEvdev(static_cast<std::uint32_t>(keycode - kEvdevOffset));
+    const auto macKeyCode = MacKeyCodes::fromX11Keycode(static_cast<std::uint32_t>(keycode));
     if (!macKeyCode) {
         return std::nullopt;
     }
