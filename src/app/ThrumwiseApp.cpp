@@ -78,7 +78,7 @@ int ThrumwiseApp::run(int argc, char** argv) {
     AppDelegate delegate(services.delegateServices());
 
     NoAppIcons icons;
-    MainWindow mainWindow(ViewServices{services.state(), icons}, MainWindow::Actions{[&delegate] {
+    MainWindow mainWindow(ViewServices{services.state(), icons, services.haptics()}, MainWindow::Actions{[&delegate] {
                               delegate.checkPermissions();
                           }});
     SettingsView settings;

@@ -71,6 +71,18 @@ MainWindow::MainWindow(ViewServices services, Actions actions, QWidget* parent)
     connect(settings, &QAction::triggered, this, &MainWindow::settingsRequested);
     addAction(settings);
 
+    auto* rename = new QAction(tr("Rename Profile"), this);
+    rename->setShortcut(QKeySequence(Qt::Key_F2));
+    rename->setShortcutContext(Qt::WindowShortcut);
+    connect(rename, &QAction::triggered, this, [this] {
+        if (editor_ != nullptr) {
+            editor_->focusName();
+        }
+    });
+    addAction(rename);
+    // The profiles take the keyboard first: the arrows pick one at once.
+    list_->setFocus();
+
     connect(&services_.state, &AppState::profilesChanged, this, &MainWindow::showDetail);
     showDetail();
 }
@@ -121,6 +133,7 @@ QWidget* MainWindow::buildSidebar(const Actions& actions) {
     list_->setModel(profiles_);
     list_->setItemDelegate(new ProfileRow(services_.icons, list_));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setAccessibleName(tr("Game Profiles"));
     list_->setUniformItemSizes(true);

@@ -2,6 +2,7 @@
 
 #include "model/Identifier.h"
 #include "state/AppState.h"
+#include "ui/AddMappingSheet.h"
 #include "ui/AppIconView.h"
 #include "ui/MappingColumnHeader.h"
 #include "ui/MappingRow.h"
@@ -66,6 +67,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
     tableLayout->addWidget(style::divider(table_));
     auto* scroll = new QScrollArea(table_);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     auto* rowsHost = new QWidget(scroll);
     rows_ = column(rowsHost, 0);
@@ -147,7 +149,9 @@ QWidget* ProfileEditorView::buildMappingBar() {
     title->setFont(style::font(style::TextStyle::headline));
     layout->addWidget(title);
     layout->addStretch();
-    layout->addWidget(prominentButton(tr("Add Mapping"), bar));
+    auto* add = prominentButton(tr("Add Mapping"), bar);
+    connect(add, &QPushButton::clicked, this, [this] { openMappingSheet(std::nullopt); });
+    layout->addWidget(add);
     return bar;
 }
 
@@ -169,7 +173,9 @@ QWidget* ProfileEditorView::buildEmptyMappings() {
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
     layout->addWidget(hint);
-    layout->addWidget(prominentButton(tr("Add Mapping"), empty), 0, Qt::AlignHCenter);
+    auto* add = prominentButton(tr("Add Mapping"), empty);
+    connect(add, &QPushButton::clicked, this, [this] { openMappingSheet(std::nullopt); });
+    layout->addWidget(add, 0, Qt::AlignHCenter);
     layout->addStretch();
     return empty;
 }
@@ -193,6 +199,11 @@ QWidget* ProfileEditorView::buildTips() {
         layout->addWidget(line);
     }
     return tips;
+}
+
+void ProfileEditorView::focusName() {
+    name_->setFocus(Qt::ShortcutFocusReason);
+    name_->selectAll();
 }
 
 GameProfile ProfileEditorView::profile() const {
@@ -246,13 +257,37 @@ void ProfileEditorView::renderMappings(const std::vector<KeyMapping>& mappings) 
     }
     for (const KeyMapping& mapping : mappings) {
         auto* row = new MappingRow(
-            mapping, [] {}, [this, id = mapping.id] { deleteMapping(id); });
+            mapping, [this, mapping] { openMappingSheet(mapping); },
+            [this, id = mapping.id] { deleteMapping(id); });
         rows_->insertWidget(rows_->count() - 1, row);
         rows_->insertWidget(rows_->count() - 1, style::divider(row->parentWidget()));
     }
     content_->setCurrentWidget(mappings.empty() ? content_->widget(0) : table_);
     shownMappings_ = mappings;
     hasShownMappings_ = true;
+}
+
+// The sheet belongs to this editor, so its mapping is written to this
+// editor's profile whatever is selected meanwhile.
+void ProfileEditorView::openMappingSheet(const std::optional<KeyMapping>& editing) {
+    auto* sheet = new AddMappingSheet(
+        editing, profile().mappings, services_.haptics,
+        [this](const KeyMapping& mapping) { saveMapping(mapping); }, this);
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    sheet->open();
+}
+
+// An edited mapping keeps its place; a new one goes to the end.
+void ProfileEditorView::saveMapping(const KeyMapping& mapping) {
+    GameProfile changed = profile();
+    const auto found = std::find_if(changed.mappings.begin(), changed.mappings.end(),
+                                    [&mapping](const KeyMapping& m) { return m.id == mapping.id; });
+    if (found != changed.mappings.end()) {
+        *found = mapping;
+    } else {
+        changed.mappings.push_back(mapping);
+    }
+    write(changed);
 }
 
 void ProfileEditorView::deleteMapping(const std::string& mappingId) {

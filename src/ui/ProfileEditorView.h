@@ -4,6 +4,7 @@
 #include "ui/ViewServices.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
                       QWidget* parent = nullptr);
 
     const std::string& profileId() const { return profileId_; }
+    // Puts the keyboard in the name field, its text selected.
+    void focusName();
 
 private:
     QWidget* buildHeader();
@@ -47,6 +50,9 @@ private:
 
     void render();
     void renderMappings(const std::vector<KeyMapping>& mappings);
+    // Opens the mapping sheet to add a mapping, or to edit `editing`.
+    void openMappingSheet(const std::optional<KeyMapping>& editing);
+    void saveMapping(const KeyMapping& mapping);
     void deleteMapping(const std::string& mappingId);
     void duplicate();
     void confirmDelete();

@@ -1,6 +1,6 @@
 #include "haptics/HapticClient.h"
-#include "support/LogRecorder.h"
 #include "support/KeyPresses.h"
+#include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerFactory.h"
 #include "support/SampleProfiles.h"

@@ -1,4 +1,5 @@
 #include "support/AppStateFixture.h"
+#include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AppIconLookup.h"
@@ -25,16 +26,17 @@ struct Rig {
     test::AppStateFixture app;
     AppState& state = app.state();
     NoAppIcons icons;
+    test::RecordingHaptics haptics;
     int rechecks = 0;
     std::unique_ptr<MainWindow> window;
 
     Rig() {
         state.setProfiles(
             {test::profile("ARENA", "Arena", "arena"), test::profile("QUEST", "Quest", "quest")});
-        window =
-            std::make_unique<MainWindow>(ViewServices{state, icons}, MainWindow::Actions{[this] {
-                                             ++rechecks;
-                                         }});
+        window = std::make_unique<MainWindow>(ViewServices{state, icons, haptics},
+                                              MainWindow::Actions{[this] {
+                                                  ++rechecks;
+                                              }});
         window->show();
     }
 
@@ -85,6 +87,17 @@ private Q_SLOTS:
         QCOMPARE(rig.window->selectedProfileId(), Id("QUEST"));
         rig.clickRow(0);
         QCOMPARE(rig.editor()->profileId(), std::string("ARENA"));
+    }
+
+    // The keyboard reaches the profiles first; F2 renames the selected one.
+    void theKeyboardPicksAndRenamesProfiles() {
+        Rig rig;
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(rig.window->selectedProfileId(), Id("ARENA"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Dome"));
+        QCOMPARE(rig.state.profiles().front().displayName, std::string("Dome"));
     }
 
     // Deleting from the editor clears the selection.

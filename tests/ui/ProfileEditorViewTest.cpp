@@ -1,6 +1,8 @@
 #include "support/AppStateFixture.h"
+#include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
 #include "support/Widgets.h"
+#include "ui/AddMappingSheet.h"
 #include "ui/AppIconLookup.h"
 #include "ui/ProfileEditorView.h"
 
@@ -21,6 +23,7 @@ struct Rig {
     test::AppStateFixture app;
     AppState& state = app.state();
     NoAppIcons icons;
+    test::RecordingHaptics haptics;
     GameProfile apex = test::profile("APEX", "Apex", "apex",
                                      {keyMapping("M1", 0, "wave"), keyMapping("M2", 1, "knock")});
     GameProfile other = test::profile("OTHER", "Other", "other");
@@ -30,7 +33,7 @@ struct Rig {
     Rig() {
         state.setProfiles({apex, other});
         editor = std::make_unique<ProfileEditorView>(
-            "APEX", [this] { ++deletions; }, ViewServices{state, icons});
+            "APEX", [this] { ++deletions; }, ViewServices{state, icons, haptics});
     }
 
     const GameProfile& stored(std::size_t index) const { return state.profiles().at(index); }
@@ -128,6 +131,31 @@ private Q_SLOTS:
         rig.answerDelete(QStringLiteral("Delete"));
         QCOMPARE(rig.state.profiles(), std::vector<GameProfile>{rig.other});
         QCOMPARE(rig.deletions, 1);
+    }
+
+    // An edited mapping keeps its place; a new one goes to the end.
+    void theMappingSheetEditsInPlaceAndAddsAtTheEnd() {
+        Rig rig;
+        const auto sheetButton = [&rig](const QString& text) {
+            auto* sheet = rig.editor->findChild<AddMappingSheet*>();
+            return sheet != nullptr ? test::withText<QAbstractButton>(*sheet, text) : nullptr;
+        };
+        rig.button(QStringLiteral("Edit"))->click();
+        sheetButton(QStringLiteral("⇧ Shift"))->click();
+        sheetButton(QStringLiteral("Save Changes"))->click();
+        const auto& edited = rig.stored(0).mappings;
+        QCOMPARE(edited.size(), std::size_t{2});
+        QCOMPARE(edited[0].id, std::string("M1"));
+        QCOMPARE(edited[0].requiredModifiers, std::vector<ModifierKey>{ModifierKey::shift});
+
+        QTRY_VERIFY(rig.editor->findChild<AddMappingSheet*>() == nullptr);
+        rig.button(QStringLiteral("Add Mapping"))->click();
+        sheetButton(QStringLiteral("Mouse"))->click();
+        sheetButton(QStringLiteral("Add Mapping"))->click();
+        const auto& added = rig.stored(0).mappings;
+        QCOMPARE(added.size(), std::size_t{3});
+        QCOMPARE(added[2].triggerType, TriggerType::mouse);
+        QCOMPARE(rig.onDisk().at(0).mappings.size(), std::size_t{3});
     }
 
     // With its profile gone, the editor shows a placeholder and writes nothing.
