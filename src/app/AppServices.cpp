@@ -25,7 +25,9 @@ AppServices::AppServices(Logger& logger, AlertPresenter& alerts)
       settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Thrumwise"),
                 QStringLiteral("Thrumwise")),
       profileStore_(profilesFolder(), logger),
-      saveQueue_(profileStore_),
+      saveQueue_([this](const std::vector<GameProfile>& profiles) {
+          return profileStore_.saveProfiles(profiles);
+      }),
       blocklist_(companionPort(), logger),
       state_(AppState::Services{settings_, profileStore_, saveQueue_, blocklist_,
                                 [this](const std::optional<GameProfile>& profile) {

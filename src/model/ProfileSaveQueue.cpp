@@ -1,13 +1,11 @@
 #include "model/ProfileSaveQueue.h"
 
-#include "model/ProfileManager.h"
-
 #include <utility>
 
 namespace thrumwise {
 
-ProfileSaveQueue::ProfileSaveQueue(ProfileManager& store)
-    : store_(store), thread_([this] { run(); }) {}
+ProfileSaveQueue::ProfileSaveQueue(Writer write)
+    : write_(std::move(write)), thread_([this] { run(); }) {}
 
 ProfileSaveQueue::~ProfileSaveQueue() {
     {
@@ -46,7 +44,7 @@ void ProfileSaveQueue::run() {
             waiting_.reset();
             isWriting_ = true;
         }
-        const auto failure = store_.saveProfiles(profiles);
+        const auto failure = write_(profiles);
         const QString reason = failure ? QString::fromStdString(*failure) : QString();
         QMetaObject::invokeMethod(
             this, [this, reason] { Q_EMIT saved(reason); }, Qt::QueuedConnection);

@@ -3,8 +3,10 @@
 #include "model/GameProfile.h"
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,8 +14,6 @@
 #include <QString>
 
 namespace thrumwise {
-
-class ProfileManager;
 
 // Saves the profile list on a thread of its own, so that writing a large list
 // never holds up the GUI thread (the name field saves on every keystroke).
@@ -24,7 +24,12 @@ class ProfileSaveQueue : public QObject {
     Q_OBJECT
 
 public:
-    explicit ProfileSaveQueue(ProfileManager& store);
+    // Writes one list; gives the reason when that failed. The store's
+    // saveProfiles() in the application.
+    using Writer =
+        std::function<std::optional<std::string>(const std::vector<GameProfile>& profiles)>;
+
+    explicit ProfileSaveQueue(Writer write);
     // Writes what still waits, then stops.
     ~ProfileSaveQueue() override;
 
@@ -42,7 +47,7 @@ Q_SIGNALS:
 private:
     void run();
 
-    ProfileManager& store_;
+    Writer write_;
     std::mutex mutex_;  // guards the three fields below
     std::condition_variable wake_;
     std::condition_variable idle_;

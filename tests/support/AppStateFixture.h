@@ -41,7 +41,9 @@ public:
     LogRecorder log;
     QSettings settings;
     ProfileManager store;
-    ProfileSaveQueue saveQueue{store};
+    ProfileSaveQueue saveQueue{[this](const std::vector<GameProfile>& profiles) {
+        return store.saveProfiles(profiles);
+    }};
     RecordingBlocklist blocklist;
     std::vector<std::optional<GameProfile>> handedToEngine;
 
