@@ -77,6 +77,19 @@ void AppState::setProfiles(std::vector<GameProfile> profiles) {
     assign(profiles_, std::move(profiles), &AppState::profilesChanged);
 }
 
+bool AppState::replaceProfile(const GameProfile& changed) {
+    const auto found =
+        std::find_if(profiles_.begin(), profiles_.end(),
+                     [&changed](const GameProfile& p) { return p.id == changed.id; });
+    if (found == profiles_.end()) {
+        return false;
+    }
+    Q_EMIT willChange();
+    *found = changed;
+    Q_EMIT profilesChanged();
+    return true;
+}
+
 void AppState::deleteProfile(const std::string& id) {
     auto remaining = profiles_;
     std::erase_if(remaining, [&id](const GameProfile& profile) { return profile.id == id; });

@@ -54,6 +54,9 @@ public:
 
     const std::vector<GameProfile>& profiles() const { return profiles_; }
     void setProfiles(std::vector<GameProfile> profiles);
+    // Replaces the first profile with the same id, in place, as an assignment
+    // of the list; false (and nothing assigned) when there is none.
+    bool replaceProfile(const GameProfile& changed);
     // Saves the whole list as it is now; the writing happens off the GUI thread.
     void saveProfiles();
     // Removes every profile with that id and saves the list.

@@ -218,14 +218,9 @@ GameProfile ProfileEditorView::profile() const {
 }
 
 void ProfileEditorView::write(const GameProfile& changed) {
-    std::vector<GameProfile> profiles = services_.state.profiles();
-    const auto found = std::find_if(profiles.begin(), profiles.end(),
-                                    [this](const GameProfile& p) { return p.id == profileId_; });
-    if (found == profiles.end()) {
+    if (changed.id != profileId_ || !services_.state.replaceProfile(changed)) {
         return;
     }
-    *found = changed;
-    services_.state.setProfiles(std::move(profiles));
     services_.state.saveProfiles();
     services_.state.refreshActiveProfile(changed);
 }
