@@ -30,8 +30,10 @@ constexpr std::array<std::string_view, 7> usedKeys{G_KEY_FILE_DESKTOP_KEY_TYPE,
                                                    G_KEY_FILE_DESKTOP_KEY_HIDDEN,
                                                    "Encoding"};
 
+// White space as GLib's key-file reader skips it: a vertical tab is not, and makes a line an
+// error.
 bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
 bool isAsciiAlnum(char c) {

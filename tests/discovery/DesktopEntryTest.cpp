@@ -116,6 +116,9 @@ Hidden=false
             << QByteArray("Comment=A\n[Desktop Entry]\nType=Application\nName=A\n");
         QTest::newRow("unsupported encoding")
             << QByteArray("[Desktop Entry]\nEncoding=Legacy-Mixed\nType=Application\nName=A\n");
+        // GLib takes a vertical tab for no white space: the line is an error, not a blank line.
+        QTest::newRow("line of a vertical tab")
+            << QByteArray("[Desktop Entry]\nType=Application\nName=A\n\v\n");
         QTest::newRow("truncated group header") << QByteArray("[Desktop Ent");
         QTest::newRow("other group only") << QByteArray("[KDE Desktop Entry]\nType=Application\n");
         QTest::newRow("line that is no key")
