@@ -84,6 +84,7 @@ void InputMonitor::removeListener(InputListener& listener) {
     }
     if (notifyDepth_ > 0) {
         *found = nullptr;  // the loop handing out an event still counts on the positions
+        hasRemovedListeners_ = true;
     } else {
         listeners_.erase(found);
     }
@@ -98,8 +99,9 @@ void InputMonitor::notifyListeners(Call call) {
             call(*listener);
         }
     }
-    if (--notifyDepth_ == 0) {
+    if (--notifyDepth_ == 0 && hasRemovedListeners_) {
         std::erase(listeners_, nullptr);
+        hasRemovedListeners_ = false;
     }
 }
 

@@ -74,6 +74,7 @@ private:
     // Removed ones are left as null until no event is being handed out.
     std::vector<InputListener*> listeners_;
     int notifyDepth_ = 0;
+    bool hasRemovedListeners_ = false;
 };
 
 }  // namespace thrumwise
