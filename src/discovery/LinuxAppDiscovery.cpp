@@ -13,16 +13,17 @@ LinuxAppDiscovery::LinuxAppDiscovery(const DesktopEntryDiscovery& desktopEntries
                                      const AppBundleReader& bundles)
     : desktopEntries_(desktopEntries), steamGames_(steamGames), bundles_(bundles) {}
 
-std::vector<InstalledApp> LinuxAppDiscovery::scanInstalledApps() {
-    ++scanCount_;
+LinuxAppDiscovery::Scan LinuxAppDiscovery::scan() const {
+    const std::vector<DesktopEntryDiscovery::Found> entries = desktopEntries_.scan();
     std::vector<InstalledApp> apps;
-    for (auto& found : desktopEntries_.scan()) {
-        apps.push_back(std::move(found.app));
+    apps.reserve(entries.size());
+    for (const auto& found : entries) {
+        apps.push_back(found.app);
     }
     std::vector<InstalledApp> games = steamGames_.scan();
     apps.insert(apps.end(), std::make_move_iterator(games.begin()),
                 std::make_move_iterator(games.end()));
-    return uniqueAppsSortedByName(std::move(apps));
+    return {uniqueAppsSortedByName(std::move(apps)), AppIconLocator(entries)};
 }
 
 std::optional<InstalledApp> LinuxAppDiscovery::readApp(const QString& path) const {

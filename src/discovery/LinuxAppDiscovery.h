@@ -2,8 +2,7 @@
 
 #include "discovery/AppBundleReader.h"
 #include "discovery/AppCatalog.h"
-
-#include <cstdint>
+#include "discovery/AppIconLocator.h"
 
 namespace thrumwise {
 
@@ -17,10 +16,15 @@ public:
     LinuxAppDiscovery(const DesktopEntryDiscovery& desktopEntries,
                       const SteamGameDiscovery& steamGames, const AppBundleReader& bundles);
 
-    std::vector<InstalledApp> scanInstalledApps() override;
+    // The applications, and where their icons lie, from one reading of the disk. Only reads:
+    // any thread may scan, also while another scans.
+    struct Scan {
+        std::vector<InstalledApp> apps;
+        AppIconLocator icons;
+    };
+    Scan scan() const;
 
-    // How many scans have run; what is cached from the file system is stale once it grows.
-    std::uint64_t scanCount() const { return scanCount_; }
+    std::vector<InstalledApp> scanInstalledApps() override { return scan().apps; }
 
 protected:
     // A folder is read as an application bundle, a ".desktop" file as a desktop entry, an
@@ -31,7 +35,6 @@ private:
     const DesktopEntryDiscovery& desktopEntries_;
     const SteamGameDiscovery& steamGames_;
     const AppBundleReader& bundles_;
-    std::uint64_t scanCount_ = 0;
 };
 
 }  // namespace thrumwise
