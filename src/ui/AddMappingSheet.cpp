@@ -3,6 +3,7 @@
 #include "haptics/HapticTrigger.h"
 #include "ui/KeyCaptureView.h"
 #include "ui/PatternPicker.h"
+#include "ui/SheetParts.h"
 #include "ui/Style.h"
 
 #include <algorithm>
@@ -94,29 +95,6 @@ QWidget* labelledRow(const QString& label, QWidget* control, QWidget* parent, bo
     return row;
 }
 
-// The look of the one button that finishes the sheet: filled with the accent colour.
-QString prominentStyle(const QPalette& palette) {
-    const QColor accent = style::accent();
-    QColor faded = accent;
-    faded.setAlphaF(0.4F);
-    return QStringLiteral(
-               "QPushButton { background-color: %1; color: %2; border: 1px solid %3; "
-               "border-radius: 4px; padding: 4px 12px; }"
-               "QPushButton:focus { border-color: %5; }"
-               "QPushButton:pressed { background-color: %3; }"
-               "QPushButton:disabled { background-color: %4; border-color: %4; }")
-        .arg(accent.name(), palette.color(QPalette::HighlightedText).name(),
-             accent.darker(120).name(), faded.name(QColor::HexArgb),
-             palette.color(QPalette::WindowText).name());
-}
-
-QPushButton* button(const QString& text, QWidget* parent) {
-    auto* pushButton = new QPushButton(text, parent);
-    // Return belongs to the save button alone, whichever button has focus.
-    pushButton->setAutoDefault(false);
-    return pushButton;
-}
-
 }  // namespace
 
 AddMappingSheet::AddMappingSheet(const std::optional<KeyMapping>& editingMapping,
@@ -136,7 +114,7 @@ AddMappingSheet::AddMappingSheet(const std::optional<KeyMapping>& editingMapping
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(buildHeader(title));
+    column->addWidget(sheetHeader(*this, title));
     column->addWidget(divider(this));
     column->addWidget(buildForm(), 1);
     column->addWidget(divider(this));
@@ -145,20 +123,6 @@ AddMappingSheet::AddMappingSheet(const std::optional<KeyMapping>& editingMapping
     setTriggerType(draft_.triggerType);
     intervalControls_->setVisible(draft_.triggerOnHold);
     showInterval(true);
-}
-
-QWidget* AddMappingSheet::buildHeader(const QString& title) {
-    auto* header = new QWidget(this);
-    auto* row = new QHBoxLayout(header);
-    row->setContentsMargins(16, 12, 16, 12);
-    auto* heading = new QLabel(title, header);
-    style::apply(*heading, style::TextStyle::headline, palette().color(QPalette::WindowText));
-    row->addWidget(heading);
-    row->addStretch();
-    auto* cancel = button(tr("Cancel"), header);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    row->addWidget(cancel);
-    return header;
 }
 
 QWidget* AddMappingSheet::buildForm() {
@@ -198,7 +162,7 @@ QWidget* AddMappingSheet::buildTriggerSection(QWidget* parent) {
     auto* choice = new QButtonGroup(segments);
     for (TriggerType type : allCases<TriggerType>()) {
         QPushButton* segment =
-            button(type == TriggerType::keyboard ? tr("Keyboard") : tr("Mouse"), segments);
+            sheetButton(type == TriggerType::keyboard ? tr("Keyboard") : tr("Mouse"), segments);
         segment->setCheckable(true);
         segment->setChecked(draft_.triggerType == type);
         choice->addButton(segment, static_cast<int>(type));
@@ -248,7 +212,7 @@ QWidget* AddMappingSheet::buildModifierSection(QWidget* parent) {
     auto* toggles = new QHBoxLayout;
     toggles->setSpacing(6);
     for (ModifierKey modifier : allCases<ModifierKey>()) {
-        QPushButton* toggle = button(modifierLabel(modifier), group);
+        QPushButton* toggle = sheetButton(modifierLabel(modifier), group);
         toggle->setCheckable(true);
         toggle->setChecked(draft_.modifiers.contains(modifier));
         connect(toggle, &QPushButton::toggled, this, [this, modifier](bool isOn) {
@@ -273,7 +237,7 @@ QWidget* AddMappingSheet::buildPatternSection(QWidget* parent) {
             [this, picker] { draft_.pattern = picker->selectedPattern(); });
     rows->addWidget(labelledRow(tr("Haptic Pattern"), picker, group, true));
 
-    QPushButton* test = button(tr("Test Pattern"), group);
+    QPushButton* test = sheetButton(tr("Test Pattern"), group);
     // The outcome is not shown: the sheet is no place for the plug-in's state.
     connect(test, &QPushButton::clicked, this, [this] { haptics_.trigger(draft_.pattern, {}); });
     rows->addWidget(test, 0, Qt::AlignLeft);
@@ -362,12 +326,10 @@ QWidget* AddMappingSheet::buildFooter(const QString& saveTitle) {
     row->setContentsMargins(16, 12, 16, 12);
     row->addStretch();
     // Escape cancels through the dialog itself.
-    auto* cancel = button(tr("Cancel"), footer);
+    auto* cancel = sheetButton(tr("Cancel"), footer);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     row->addWidget(cancel);
-    saveButton_ = new QPushButton(saveTitle, footer);
-    saveButton_->setDefault(true);
-    saveButton_->setStyleSheet(prominentStyle(saveButton_->palette()));
+    saveButton_ = prominentButton(saveTitle, footer);
     connect(saveButton_, &QPushButton::clicked, this, &AddMappingSheet::saveMapping);
     row->addWidget(saveButton_);
     return footer;

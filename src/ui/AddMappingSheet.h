@@ -37,7 +37,6 @@ public:
                     SaveHandler onSave, QWidget* parent = nullptr);
 
 private:
-    QWidget* buildHeader(const QString& title);
     QWidget* buildForm();
     QWidget* buildTriggerSection(QWidget* parent);
     QWidget* buildModifierSection(QWidget* parent);

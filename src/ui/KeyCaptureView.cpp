@@ -1,6 +1,7 @@
 #include "ui/KeyCaptureView.h"
 
 #include "platform/MacKeyCodes.h"
+#include "ui/SheetParts.h"
 #include "ui/Style.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -108,48 +108,12 @@ private:
     bool isArmed_ = false;
 };
 
-// A small turning arc; it turns only while it is shown.
-class Spinner final : public QWidget {
-public:
-    explicit Spinner(QWidget* parent) : QWidget(parent) {
-        setFixedSize(kSize, kSize);
-        timer_.setInterval(kStepMs);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            angle_ = (angle_ + kStepDegrees) % 360;
-            update();
-        });
-    }
-
-protected:
-    void showEvent(QShowEvent* /*event*/) override { timer_.start(); }
-    void hideEvent(QHideEvent* /*event*/) override { timer_.stop(); }
-
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(style::secondary(), 2);
-        pen.setCapStyle(Qt::RoundCap);
-        painter.setPen(pen);
-        constexpr int kSixteenths = 16;  // QPainter measures arcs in 1/16 degree
-        painter.drawArc(QRectF(rect()).adjusted(2, 2, -2, -2), -angle_ * kSixteenths,
-                        270 * kSixteenths);
-    }
-
-private:
-    static constexpr int kSize = 14;
-    static constexpr int kStepMs = 60;
-    static constexpr int kStepDegrees = 30;
-
-    QTimer timer_;
-    int angle_ = 0;
-};
-
 }  // namespace
 
 KeyCaptureView::KeyCaptureView(QWidget* parent)
     : QWidget(parent),
       captureButton_(new CaptureButton(this)),
-      spinner_(new Spinner(captureButton_)),
+      spinner_(spinner(captureButton_)),
       symbol_(new QLabel(captureButton_)),
       text_(new QLabel(captureButton_)),
       clearButton_(new QToolButton(captureButton_)) {

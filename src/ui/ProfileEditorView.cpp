@@ -6,6 +6,7 @@
 #include "ui/AppIconView.h"
 #include "ui/MappingColumnHeader.h"
 #include "ui/MappingRow.h"
+#include "ui/SheetParts.h"
 #include "ui/Style.h"
 
 #include <algorithm>
@@ -25,16 +26,12 @@ namespace thrumwise {
 
 namespace {
 
-QPushButton* prominentButton(const QString& text, QWidget* parent) {
-    auto* button =
-        new QPushButton(style::symbol(QStringLiteral("plus"), 14, Qt::white), text, parent);
-    const QColor accent = style::accent();
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background: %1; color: white; border: none; "
-                       "border-radius: 5px; padding: 5px 12px; }"
-                       "QPushButton:hover { background: %2; }"
-                       "QPushButton:pressed { background: %3; }")
-            .arg(accent.name(), accent.lighter(110).name(), accent.darker(115).name()));
+// The editor's Add Mapping buttons: prominent, but Return stays with the name field.
+QPushButton* addMappingButton(QWidget* parent) {
+    QPushButton* button = prominentButton(ProfileEditorView::tr("Add Mapping"), parent);
+    button->setIcon(style::symbol(QStringLiteral("plus"), 14, Qt::white));
+    button->setDefault(false);
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -149,7 +146,7 @@ QWidget* ProfileEditorView::buildMappingBar() {
     title->setFont(style::font(style::TextStyle::headline));
     layout->addWidget(title);
     layout->addStretch();
-    auto* add = prominentButton(tr("Add Mapping"), bar);
+    auto* add = addMappingButton(bar);
     connect(add, &QPushButton::clicked, this, [this] { openMappingSheet(std::nullopt); });
     layout->addWidget(add);
     return bar;
@@ -173,7 +170,7 @@ QWidget* ProfileEditorView::buildEmptyMappings() {
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
     layout->addWidget(hint);
-    auto* add = prominentButton(tr("Add Mapping"), empty);
+    auto* add = addMappingButton(empty);
     connect(add, &QPushButton::clicked, this, [this] { openMappingSheet(std::nullopt); });
     layout->addWidget(add, 0, Qt::AlignHCenter);
     layout->addStretch();
