@@ -5,6 +5,7 @@
 #include "model/ProfileManager.h"
 #include "state/AppState.h"
 #include "support/AppStateFixture.h"
+#include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
 #include "ui/AppIconLookup.h"
@@ -43,8 +44,10 @@ void keystrokeInTheEditor(benchmark::State& state) {
     app.state().setProfiles(test::manyProfiles(kProfiles, kMappingsEach));
     NoAppIcons icons;
     test::RecordingHaptics haptics;
+    test::FixtureDesktop desktop;
     ProfileEditorView editor(
-        app.state().profiles().front().id, [] {}, ViewServices{app.state(), icons, haptics});
+        app.state().profiles().front().id, [] {},
+        ViewServices{app.state(), icons, haptics, desktop.apps, desktop.picker});
     auto* name = editor.findChild<QLineEdit*>();
     int keys = 0;
     for (auto _ : state) {

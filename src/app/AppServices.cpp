@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 namespace thrumwise {
@@ -55,7 +57,14 @@ AppServices::AppServices(Logger& logger, AlertPresenter& alerts)
           UpdateService::Actions{alerts, [](const QUrl& url) { QDesktopServices::openUrl(url); },
                                  [] {
                                      QCoreApplication::quit();
-                                 }}) {
+                                 }}),
+      desktopEntries_(
+          XdgDataRoots::fromEnvironment(QProcessEnvironment::systemEnvironment(), QDir::homePath()),
+          {}, files_),
+      steamGames_(SteamGameDiscovery::standardRoots(QDir::homePath()), files_),
+      bundles_(files_),
+      discovery_(desktopEntries_, steamGames_, bundles_),
+      installedApps_(discovery_) {
     QObject::connect(&haptics_, &HapticClient::connectionChanged, &state_,
                      &AppState::setPluginConnected);
     QObject::connect(&inputMonitor_, &InputMonitor::lastInputEvent, &state_,

@@ -3,6 +3,11 @@
 #include "app/AppDelegate.h"
 #include "common/Clock.h"
 #include "common/RepeatingTimer.h"
+#include "discovery/AppBundleReader.h"
+#include "discovery/BoundedFileSystem.h"
+#include "discovery/DesktopEntryDiscovery.h"
+#include "discovery/LinuxAppDiscovery.h"
+#include "discovery/SteamGameDiscovery.h"
 #include "engine/TriggerEngine.h"
 #include "focus/AppMonitor.h"
 #include "haptics/HapticClient.h"
@@ -12,6 +17,7 @@
 #include "services/PressmintBlocklistManager.h"
 #include "services/UpdateService.h"
 #include "state/AppState.h"
+#include "ui/InstalledApps.h"
 
 #include <memory>
 
@@ -37,6 +43,7 @@ public:
     AppState& state() { return state_; }
     HapticClient& haptics() { return haptics_; }
     InputMonitor& inputMonitor() { return inputMonitor_; }
+    InstalledApps& installedApps() { return installedApps_; }
 
     // What the tray agent starts and polls.
     AppDelegate::Services delegateServices();
@@ -56,6 +63,12 @@ private:
     TriggerEngine engine_;
     AppMonitor appMonitor_;
     UpdateService updates_;
+    BoundedFileSystem files_;
+    DesktopEntryDiscovery desktopEntries_;
+    SteamGameDiscovery steamGames_;
+    AppBundleReader bundles_;
+    LinuxAppDiscovery discovery_;
+    InstalledApps installedApps_;
 };
 
 }  // namespace thrumwise

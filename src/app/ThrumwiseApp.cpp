@@ -6,7 +6,7 @@
 #include "app/TerminationSignals.h"
 #include "common/Logger.h"
 #include "common/StdoutLogWriter.h"
-#include "ui/AppIconLookup.h"
+#include "ui/AppFilePicker.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxAlertPresenter.h"
 #include "ui/SettingsView.h"
@@ -77,8 +77,10 @@ int ThrumwiseApp::run(int argc, char** argv) {
 
     AppDelegate delegate(services.delegateServices());
 
-    NoAppIcons icons;
-    MainWindow mainWindow(ViewServices{services.state(), icons, services.haptics()}, MainWindow::Actions{[&delegate] {
+    FileDialogAppPicker files;
+    MainWindow mainWindow(ViewServices{services.state(), services.installedApps(),
+                                       services.haptics(), services.installedApps(), files},
+                          MainWindow::Actions{[&delegate] {
                               delegate.checkPermissions();
                           }});
     SettingsView settings;

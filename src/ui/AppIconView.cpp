@@ -39,6 +39,10 @@ void AppIconView::setBundleId(const std::string& bundleId) {
         return;
     }
     bundleId_ = bundleId;
+    refresh();
+}
+
+void AppIconView::refresh() {
     setPixmap(appIconPixmap(icons_, bundleId_, size_));
 }
 

@@ -21,6 +21,8 @@ public:
     AppIconView(AppIconLookup& icons, int size, QWidget* parent = nullptr);
 
     void setBundleId(const std::string& bundleId);
+    // Looks the icon up again, as after the icons were read anew.
+    void refresh();
 
 private:
     AppIconLookup& icons_;

@@ -1,7 +1,9 @@
 #include "ui/MainWindow.h"
 
 #include "state/AppState.h"
+#include "ui/AddProfileSheet.h"
 #include "ui/EmptyStateView.h"
+#include "ui/InstalledApps.h"
 #include "ui/ProfileEditorView.h"
 #include "ui/ProfileListModel.h"
 #include "ui/ProfileRow.h"
@@ -84,6 +86,8 @@ MainWindow::MainWindow(ViewServices services, Actions actions, QWidget* parent)
     list_->setFocus();
 
     connect(&services_.state, &AppState::profilesChanged, this, &MainWindow::showDetail);
+    connect(&services_.apps, &InstalledApps::iconsChanged, list_->viewport(),
+            [this] { list_->viewport()->update(); });
     showDetail();
 }
 
@@ -100,7 +104,7 @@ QWidget* MainWindow::buildSidebar(const Actions& actions) {
     auto* status = new StatusBar(services_.state,
                                  {actions.recheckPermissions,
                                   [this](const std::string& bundleId) {
-                                      createProfileFor(bundleId);
+                                      openAddProfile(bundleId);
                                   }},
                                  sidebar);
     auto* statusFrame = new QWidget(sidebar);
@@ -156,6 +160,7 @@ QWidget* MainWindow::buildSidebar(const Actions& actions) {
     auto* addLayout = new QVBoxLayout(addFrame);
     addLayout->setContentsMargins(style::defaultPadding, style::defaultPadding,
                                   style::defaultPadding, style::defaultPadding);
+    connect(add, &QPushButton::clicked, this, [this] { openAddProfile(std::nullopt); });
     addLayout->addWidget(add);
     layout->addWidget(addFrame);
     return sidebar;
@@ -263,15 +268,15 @@ void MainWindow::showDetail() {
     detail_->setCurrentWidget(editor_);
 }
 
-// Until the application pickers come: a profile named after the identifier.
-void MainWindow::createProfileFor(const std::string& bundleId) {
-    GameProfile profile = GameProfile::create(bundleId, bundleId);
-    const std::string id = profile.id;
-    std::vector<GameProfile> profiles = services_.state.profiles();
-    profiles.push_back(std::move(profile));
-    services_.state.setProfiles(std::move(profiles));
-    services_.state.saveProfiles();
-    selectProfile(id);
+// The new profile is not selected: the list shows where it went.
+void MainWindow::openAddProfile(const std::optional<std::string>& bundleId) {
+    auto* sheet = new AddProfileSheet(services_.state, services_.apps, services_.files, this);
+    if (bundleId) {
+        const QString id = QString::fromStdString(*bundleId);
+        sheet->choose(InstalledApp{id, id, {}});
+    }
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    sheet->open();
 }
 
 }  // namespace thrumwise

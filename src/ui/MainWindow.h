@@ -45,7 +45,8 @@ private:
     void buildToolbar();
     void renderSwitch();
     void showDetail();
-    void createProfileFor(const std::string& bundleId);
+    // Opens the add-profile sheet, with `bundleId`'s application chosen when given.
+    void openAddProfile(const std::optional<std::string>& bundleId);
 
     ViewServices services_;
     std::optional<std::string> selectedProfileId_;

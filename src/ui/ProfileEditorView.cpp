@@ -4,6 +4,8 @@
 #include "state/AppState.h"
 #include "ui/AddMappingSheet.h"
 #include "ui/AppIconView.h"
+#include "ui/ChangeAppSheet.h"
+#include "ui/InstalledApps.h"
 #include "ui/MappingColumnHeader.h"
 #include "ui/MappingRow.h"
 #include "ui/SheetParts.h"
@@ -78,6 +80,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
     layout->addWidget(buildTips());
 
     connect(&services_.state, &AppState::profilesChanged, this, &ProfileEditorView::render);
+    connect(&services_.apps, &InstalledApps::iconsChanged, icon_, &AppIconView::refresh);
     render();
 }
 
@@ -117,6 +120,7 @@ QWidget* ProfileEditorView::buildHeader() {
     actions->setContentsMargins(style::defaultPadding, 0, style::defaultPadding, 10);
     actions->setSpacing(8);
     auto* changeApp = new QPushButton(tr("Change App"), header);
+    connect(changeApp, &QPushButton::clicked, this, &ProfileEditorView::openChangeApp);
     auto* duplicate = new QPushButton(tr("Duplicate"), header);
     connect(duplicate, &QPushButton::clicked, this, &ProfileEditorView::duplicate);
     auto* remove = new QPushButton(tr("Delete"), header);
@@ -265,6 +269,21 @@ void ProfileEditorView::openMappingSheet(const std::optional<KeyMapping>& editin
     auto* sheet = new AddMappingSheet(
         editing, profile().mappings, services_.haptics,
         [this](const KeyMapping& mapping) { saveMapping(mapping); }, this);
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    sheet->open();
+}
+
+// The profile takes the application's name as its own; nothing else changes.
+void ProfileEditorView::openChangeApp() {
+    auto* sheet = new ChangeAppSheet(
+        services_.apps, services_.files,
+        [this](const InstalledApp& app) {
+            GameProfile changed = profile();
+            changed.bundleId = app.bundleId.toStdString();
+            changed.displayName = app.displayName.toStdString();
+            write(changed);
+        },
+        this);
     connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
     sheet->open();
 }

@@ -52,6 +52,7 @@ private:
     void renderMappings(const std::vector<KeyMapping>& mappings);
     // Opens the mapping sheet to add a mapping, or to edit `editing`.
     void openMappingSheet(const std::optional<KeyMapping>& editing);
+    void openChangeApp();
     void saveMapping(const KeyMapping& mapping);
     void deleteMapping(const std::string& mappingId);
     void duplicate();

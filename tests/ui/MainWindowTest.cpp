@@ -1,7 +1,9 @@
 #include "support/AppStateFixture.h"
+#include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
 #include "support/Widgets.h"
+#include "ui/AddProfileSheet.h"
 #include "ui/AppIconLookup.h"
 #include "ui/MainWindow.h"
 #include "ui/ProfileEditorView.h"
@@ -27,16 +29,18 @@ struct Rig {
     AppState& state = app.state();
     NoAppIcons icons;
     test::RecordingHaptics haptics;
+    test::FixtureDesktop desktop;
     int rechecks = 0;
     std::unique_ptr<MainWindow> window;
 
     Rig() {
         state.setProfiles(
             {test::profile("ARENA", "Arena", "arena"), test::profile("QUEST", "Quest", "quest")});
-        window = std::make_unique<MainWindow>(ViewServices{state, icons, haptics},
-                                              MainWindow::Actions{[this] {
-                                                  ++rechecks;
-                                              }});
+        window = std::make_unique<MainWindow>(
+            ViewServices{state, icons, haptics, desktop.apps, desktop.picker},
+            MainWindow::Actions{[this] {
+                ++rechecks;
+            }});
         window->show();
     }
 
@@ -127,17 +131,21 @@ private Q_SLOTS:
         QVERIFY(toggle->isChecked());
     }
 
-    // The status panel's link makes a profile for the unmatched application and selects it.
-    void createProfileAddsAndSelectsOneForTheUnmatchedApplication() {
+    // The status panel's link opens the add-profile sheet with the application
+    // in front chosen; the new profile is not selected.
+    void createProfileOffersTheUnmatchedApplication() {
         Rig rig;
         rig.state.setFrontmostBundleId("org.example.Editor");
         test::withText<QPushButton>(*rig.window, QStringLiteral("Create Profile"))->click();
+        auto* sheet = rig.window->findChild<AddProfileSheet*>();
+        QVERIFY(sheet != nullptr);
+        auto* add = test::withText<QPushButton>(*sheet, QStringLiteral("Add Profile"));
+        QTRY_VERIFY(add->isEnabled());
+        add->click();
         const GameProfile& created = rig.state.profiles().back();
         QCOMPARE(created.displayName, std::string("org.example.Editor"));
         QCOMPARE(created.bundleId, std::string("org.example.Editor"));
-        QCOMPARE(rig.window->selectedProfileId(), Id(created.id));
-        rig.app.saveQueue.flush();
-        QCOMPARE(rig.app.store.loadProfiles().size(), std::size_t{3});
+        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
     }
 
     void ctrlCommaAsksForSettingsAndCtrlNOpensNoWindow() {

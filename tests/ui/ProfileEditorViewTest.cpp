@@ -1,13 +1,16 @@
 #include "support/AppStateFixture.h"
+#include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AddMappingSheet.h"
 #include "ui/AppIconLookup.h"
+#include "ui/ChangeAppSheet.h"
 #include "ui/ProfileEditorView.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -24,6 +27,7 @@ struct Rig {
     AppState& state = app.state();
     NoAppIcons icons;
     test::RecordingHaptics haptics;
+    test::FixtureDesktop desktop;
     GameProfile apex = test::profile("APEX", "Apex", "apex",
                                      {keyMapping("M1", 0, "wave"), keyMapping("M2", 1, "knock")});
     GameProfile other = test::profile("OTHER", "Other", "other");
@@ -33,7 +37,8 @@ struct Rig {
     Rig() {
         state.setProfiles({apex, other});
         editor = std::make_unique<ProfileEditorView>(
-            "APEX", [this] { ++deletions; }, ViewServices{state, icons, haptics});
+            "APEX", [this] { ++deletions; },
+            ViewServices{state, icons, haptics, desktop.apps, desktop.picker});
     }
 
     const GameProfile& stored(std::size_t index) const { return state.profiles().at(index); }
@@ -156,6 +161,22 @@ private Q_SLOTS:
         QCOMPARE(added.size(), std::size_t{3});
         QCOMPARE(added[2].triggerType, TriggerType::mouse);
         QCOMPARE(rig.onDisk().at(0).mappings.size(), std::size_t{3});
+    }
+
+    // The profile takes the picked application and its name; the rest stays.
+    void changeAppRetargetsTheProfile() {
+        Rig rig;
+        QVERIFY(rig.desktop.addEntry(QStringLiteral("dome.desktop"), "Dome Keeper", "DomeKeeper"));
+        rig.button(QStringLiteral("Change App"))->click();
+        auto* sheet = rig.editor->findChild<ChangeAppSheet*>();
+        auto* list = sheet->findChild<QListView*>();
+        QTRY_COMPARE(list->model()->rowCount(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        test::withText<QPushButton>(*sheet, QStringLiteral("Select App"))->click();
+        QCOMPARE(rig.stored(0).bundleId, std::string("DomeKeeper"));
+        QCOMPARE(rig.stored(0).displayName, std::string("Dome Keeper"));
+        QCOMPARE(rig.stored(0).mappings, rig.apex.mappings);
     }
 
     // With its profile gone, the editor shows a placeholder and writes nothing.
