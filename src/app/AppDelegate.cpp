@@ -9,6 +9,7 @@
 #include "ui/Style.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -63,10 +64,9 @@ void AppDelegate::createStatusItem() {
     menu_->addAction(tr("Quit Thrumwise"), QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                      &AppDelegate::quitApp);
 
-    QIcon icon(style::symbol(QStringLiteral("MenuBarIcon"), 22,
-                             QGuiApplication::palette().color(QPalette::WindowText)));
-    icon.setIsMask(true);
-    statusItem_ = std::make_unique<QSystemTrayIcon>(icon);
+    statusItem_ = std::make_unique<QSystemTrayIcon>(trayIcon());
+    // The panel's colours follow the desktop's theme; so does the icon drawn in them.
+    qApp->installEventFilter(this);
     statusItem_->setToolTip(QStringLiteral("Thrumwise"));
     statusItem_->setContextMenu(menu_.get());
     // A plain click opens the menu too, as a status item does; a double click opens the window.
@@ -83,6 +83,22 @@ void AppDelegate::createStatusItem() {
             "[Thrumwise] No system tray found; use the main window to control Thrumwise");
     }
     statusItem_->show();
+}
+
+// A monochrome symbol in the text colour of the desktop's palette, marked as
+// a mask for tray hosts that colour it themselves.
+QIcon AppDelegate::trayIcon() {
+    QIcon icon(style::symbol(QStringLiteral("MenuBarIcon"), 22,
+                             QGuiApplication::palette().color(QPalette::WindowText)));
+    icon.setIsMask(true);
+    return icon;
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && statusItem_) {
+        statusItem_->setIcon(trayIcon());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void AppDelegate::checkPermissions() {

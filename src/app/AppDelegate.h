@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class QAction;
+class QIcon;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -59,13 +60,18 @@ public:
     void quitApp();
 
     QMenu* statusMenu() const { return menu_.get(); }
+    const QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
 
 Q_SIGNALS:
     // The application's windows live elsewhere; the delegate only asks for them.
     void mainWindowRequested();
     void settingsRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    static QIcon trayIcon();
     void createStatusItem();
 
     Services services_;

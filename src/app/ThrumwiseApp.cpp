@@ -59,8 +59,12 @@ int ThrumwiseApp::run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Thrumwise"));
     QApplication::setOrganizationName(QStringLiteral("Thrumwise"));
     QApplication::setApplicationVersion(QStringLiteral(THRUMWISE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("thrumwise"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/AppLogo.svg")));
+    // The window class is the application's name ("Thrumwise"): the identifier
+    // its own window has as the application in front, and the desktop entry's
+    // StartupWMClass.
+    QApplication::setDesktopFileName(QStringLiteral("org.thrumwise.Thrumwise"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.thrumwise.Thrumwise"),
+                                                 QIcon(QStringLiteral(":/icons/AppLogo.svg"))));
     // Closing the main window leaves the agent running in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -8,6 +8,9 @@
 #include "support/ManualTimerFactory.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QSystemTrayIcon>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -174,6 +177,30 @@ private Q_SLOTS:
         }
         rig.state.setEnabled(false);  // from the main window
         QVERIFY(!enable->isChecked());
+    }
+
+    // Drawn in the palette's text colour, and drawn again when the palette changes.
+    void theTrayIconFollowsTheDesktopsColours() {
+        Rig rig;
+        rig.launch();
+        const auto drawnIn = [&rig] {
+            const QImage image = rig.delegate.statusItem()->icon().pixmap(22).toImage();
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (image.pixelColor(x, y).alpha() == 255) {
+                        return image.pixelColor(x, y).rgb();
+                    }
+                }
+            }
+            return QRgb{};
+        };
+        const QPalette original = QApplication::palette();
+        QCOMPARE(drawnIn(), original.color(QPalette::WindowText).rgb());
+        QPalette light = original;
+        light.setColor(QPalette::WindowText, QColor(0xfa, 0xfa, 0xfa));
+        QApplication::setPalette(light);
+        QCOMPARE(drawnIn(), QColor(0xfa, 0xfa, 0xfa).rgb());
+        QApplication::setPalette(original);
     }
 
     void terminatingStopsCaptureThenThePoll() {
