@@ -2,6 +2,7 @@
 
 #include "haptics/HapticTrigger.h"
 #include "ui/KeyCaptureView.h"
+#include "ui/Layouts.h"
 #include "ui/PatternPicker.h"
 #include "ui/SheetParts.h"
 #include "ui/Style.h"
@@ -111,9 +112,7 @@ AddMappingSheet::AddMappingSheet(const std::optional<KeyMapping>& editingMapping
     setWindowModality(Qt::WindowModal);
     setFixedSize(500, 600);
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = tightColumn(this, 0);
     column->addWidget(sheetHeader(*this, title));
     column->addWidget(divider(this));
     column->addWidget(buildForm(), 1);
@@ -156,9 +155,7 @@ QWidget* AddMappingSheet::buildTriggerSection(QWidget* parent) {
     const auto [group, rows] = formGroup(parent);
 
     auto* segments = new QWidget(group);
-    auto* segmentRow = new QHBoxLayout(segments);
-    segmentRow->setContentsMargins(0, 0, 0, 0);
-    segmentRow->setSpacing(0);
+    auto* segmentRow = tightRow(segments, 0);
     auto* choice = new QButtonGroup(segments);
     for (TriggerType type : allCases<TriggerType>()) {
         QPushButton* segment =
@@ -201,9 +198,7 @@ QWidget* AddMappingSheet::buildTriggerSection(QWidget* parent) {
 
 QWidget* AddMappingSheet::buildModifierSection(QWidget* parent) {
     auto* section = new QWidget(parent);
-    auto* column = new QVBoxLayout(section);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    auto* column = tightColumn(section, 6);
     auto* title = new QLabel(tr("Required Modifiers"), section);
     style::apply(*title, style::TextStyle::subheadline, style::secondary());
     column->addWidget(title);
@@ -262,9 +257,7 @@ QWidget* AddMappingSheet::buildHoldSection(QWidget* parent) {
 // integer, and a stepper and a slider that keep to 0 to 2000 ms in steps of 10.
 QWidget* AddMappingSheet::buildIntervalControls(QWidget* parent) {
     auto* controls = new QWidget(parent);
-    auto* column = new QVBoxLayout(controls);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    auto* column = tightColumn(controls, 6);
 
     auto* row = new QHBoxLayout;
     row->setSpacing(6);

@@ -4,6 +4,7 @@
 #include "ui/AppListModel.h"
 #include "ui/AppRow.h"
 #include "ui/InstalledApps.h"
+#include "ui/Layouts.h"
 #include "ui/SheetParts.h"
 #include "ui/Style.h"
 
@@ -27,9 +28,7 @@ AppPickerSheet::AppPickerSheet(const QString& title, QSize size, InstalledApps& 
     setWindowModality(Qt::WindowModal);
     setFixedSize(size);
 
-    column_ = new QVBoxLayout(this);
-    column_->setContentsMargins(0, 0, 0, 0);
-    column_->setSpacing(0);
+    column_ = tightColumn(this, 0);
     column_->addWidget(sheetHeader(*this, title));
     column_->addWidget(style::divider(this));
     column_->addWidget(buildSearch());
@@ -138,9 +137,7 @@ void AppPickerSheet::addFooter(const QString& finishText) {
     auto* row = new QHBoxLayout(footer);
     row->setContentsMargins(16, 12, 16, 12);
     selectedColumn_ = new QWidget(footer);
-    auto* selected = new QVBoxLayout(selectedColumn_);
-    selected->setContentsMargins(0, 0, 0, 0);
-    selected->setSpacing(0);
+    auto* selected = tightColumn(selectedColumn_, 0);
     selectedName_ = style::plainLabel({}, selectedColumn_);
     style::apply(*selectedName_, style::TextStyle::caption, style::primary(), style::Weight::bold);
     selectedId_ = style::plainLabel({}, selectedColumn_);

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "ui/ListRow.h"
 
 namespace thrumwise {
 
 class AppIconLookup;
 
-// Draws one application of a picker: its icon, its name over its identifier,
-// and a check mark when it is the selected one.
-class AppRow : public QStyledItemDelegate {
+// One application of a picker: its icon, its name over its identifier, and a
+// check mark when it is the selected one.
+class AppRow : public ListRow {
     Q_OBJECT
 
 public:
@@ -16,11 +16,11 @@ public:
 
     explicit AppRow(AppIconLookup& icons, QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
 private:
+    QPixmap icon(const QModelIndex& index) const override;
+    QString detail(const QModelIndex& index) const override;
+    QPixmap mark(const QModelIndex& index) const override;
+
     AppIconLookup& icons_;
 };
 

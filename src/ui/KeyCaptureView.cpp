@@ -1,6 +1,7 @@
 #include "ui/KeyCaptureView.h"
 
 #include "platform/MacKeyCodes.h"
+#include "ui/Layouts.h"
 #include "ui/SheetParts.h"
 #include "ui/Style.h"
 
@@ -117,9 +118,7 @@ KeyCaptureView::KeyCaptureView(QWidget* parent)
       symbol_(new QLabel(captureButton_)),
       text_(new QLabel(captureButton_)),
       clearButton_(new QToolButton(captureButton_)) {
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    auto* column = tightColumn(this, 6);
 
     auto* caption = new QLabel(tr("Press a Key"), this);
     style::apply(*caption, style::TextStyle::subheadline, style::secondary());

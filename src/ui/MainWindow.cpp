@@ -4,6 +4,7 @@
 #include "ui/AddProfileSheet.h"
 #include "ui/EmptyStateView.h"
 #include "ui/InstalledApps.h"
+#include "ui/Layouts.h"
 #include "ui/ProfileEditorView.h"
 #include "ui/ProfileListModel.h"
 #include "ui/ProfileRow.h"
@@ -94,9 +95,7 @@ MainWindow::MainWindow(ViewServices services, Actions actions, QWidget* parent)
 QWidget* MainWindow::buildSidebar(const Actions& actions) {
     auto* sidebar = new QWidget(this);
     sidebar->setMinimumWidth(250);
-    auto* layout = new QVBoxLayout(sidebar);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto* layout = tightColumn(sidebar, 0);
 
     layout->addWidget(buildHeader());
     layout->addWidget(style::divider(sidebar));

@@ -1,5 +1,6 @@
 #include "ui/PermissionWarning.h"
 
+#include "ui/Layouts.h"
 #include "ui/Style.h"
 
 #include <QLabel>
@@ -11,9 +12,7 @@ namespace thrumwise {
 PermissionWarning::PermissionWarning(const QString& label, const QString& hint,
                                      std::function<void()> action, QWidget* parent)
     : QWidget(parent), hint_(style::plainLabel(hint, this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    auto* layout = tightColumn(this, 2);
 
     auto* title = new QPushButton(label, this);
     title->setFlat(true);

@@ -6,6 +6,7 @@
 #include "ui/AppIconView.h"
 #include "ui/ChangeAppSheet.h"
 #include "ui/InstalledApps.h"
+#include "ui/Layouts.h"
 #include "ui/MappingColumnHeader.h"
 #include "ui/MappingRow.h"
 #include "ui/SheetParts.h"
@@ -37,13 +38,6 @@ QPushButton* addMappingButton(QWidget* parent) {
     return button;
 }
 
-QVBoxLayout* column(QWidget* parent, int spacing) {
-    auto* layout = new QVBoxLayout(parent);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
 }  // namespace
 
 ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()> onDelete,
@@ -52,7 +46,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
       profileId_(std::move(profileId)),
       onDelete_(std::move(onDelete)),
       services_(services) {
-    auto* layout = column(this, 0);
+    auto* layout = tightColumn(this, 0);
     layout->addWidget(buildHeader());
     layout->addWidget(style::divider(this));
     layout->addWidget(buildMappingBar());
@@ -61,7 +55,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
     content_ = new QStackedWidget(this);
     content_->addWidget(buildEmptyMappings());
     table_ = new QWidget(content_);
-    auto* tableLayout = column(table_, 0);
+    auto* tableLayout = tightColumn(table_, 0);
     tableLayout->addWidget(new MappingColumnHeader(table_));
     tableLayout->addWidget(style::divider(table_));
     auto* scroll = new QScrollArea(table_);
@@ -69,7 +63,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
     scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     auto* rowsHost = new QWidget(scroll);
-    rows_ = column(rowsHost, 0);
+    rows_ = tightColumn(rowsHost, 0);
     rows_->addStretch();
     scroll->setWidget(rowsHost);
     tableLayout->addWidget(scroll, 1);
@@ -87,7 +81,7 @@ ProfileEditorView::ProfileEditorView(std::string profileId, std::function<void()
 QWidget* ProfileEditorView::buildHeader() {
     auto* header = new QWidget(this);
     style::fillBackground(*header, style::controlBackground());
-    auto* layout = column(header, 0);
+    auto* layout = tightColumn(header, 0);
 
     auto* identity = new QHBoxLayout;
     identity->setContentsMargins(style::defaultPadding, style::defaultPadding,
@@ -158,7 +152,7 @@ QWidget* ProfileEditorView::buildMappingBar() {
 
 QWidget* ProfileEditorView::buildEmptyMappings() {
     auto* empty = new QWidget(this);
-    auto* layout = column(empty, 16);
+    auto* layout = tightColumn(empty, 16);
     layout->setContentsMargins(style::defaultPadding, style::defaultPadding, style::defaultPadding,
                                style::defaultPadding);
     layout->addStretch();
@@ -184,7 +178,7 @@ QWidget* ProfileEditorView::buildEmptyMappings() {
 QWidget* ProfileEditorView::buildTips() {
     auto* tips = new QWidget(this);
     style::fillBackground(*tips, style::controlBackground());
-    auto* layout = column(tips, 6);
+    auto* layout = tightColumn(tips, 6);
     layout->setContentsMargins(style::defaultPadding, 10, style::defaultPadding, 10);
     auto* title = new QLabel(tr("Tips for best results:"), tips);
     style::apply(*title, style::TextStyle::caption, style::secondary(), style::Weight::bold);

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "ui/ListRow.h"
 
 namespace thrumwise {
 
 class AppIconLookup;
 
-// Draws one profile of the sidebar list: the application's icon, the profile's
-// name and its number of mappings. Enabled and disabled profiles look alike.
-class ProfileRow : public QStyledItemDelegate {
+// One profile of the sidebar list: the application's icon, the profile's name
+// and its number of mappings. Enabled and disabled profiles look alike.
+class ProfileRow : public ListRow {
     Q_OBJECT
 
 public:
@@ -16,11 +16,10 @@ public:
 
     explicit ProfileRow(AppIconLookup& icons, QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
 private:
+    QPixmap icon(const QModelIndex& index) const override;
+    QString detail(const QModelIndex& index) const override;
+
     AppIconLookup& icons_;
 };
 

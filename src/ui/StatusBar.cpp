@@ -1,6 +1,7 @@
 #include "ui/StatusBar.h"
 
 #include "state/AppState.h"
+#include "ui/Layouts.h"
 #include "ui/PermissionWarning.h"
 #include "ui/Style.h"
 
@@ -27,20 +28,11 @@ QPixmap dot(const QColor& color) {
     return pixmap;
 }
 
-QHBoxLayout* row(QWidget* parent, int spacing) {
-    auto* layout = new QHBoxLayout(parent);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
 }  // namespace
 
 StatusBar::StatusBar(AppState& state, Actions actions, QWidget* parent)
     : QWidget(parent), state_(state), actions_(std::move(actions)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    auto* layout = tightColumn(this, 6);
 
     saveWarning_ = new PermissionWarning(
         tr("Profiles not saved"), {}, [this] { state_.saveProfiles(); }, this);
@@ -59,7 +51,7 @@ StatusBar::StatusBar(AppState& state, Actions actions, QWidget* parent)
     layout->addWidget(inputMonitoringWarning_);
 
     auto* plugin = new QWidget(this);
-    auto* pluginRow = row(plugin, 6);
+    auto* pluginRow = tightRow(plugin, 6);
     pluginDot_ = new QLabel(plugin);
     pluginText_ = new QLabel(plugin);
     style::apply(*pluginText_, style::TextStyle::caption, style::secondary());
@@ -69,7 +61,7 @@ StatusBar::StatusBar(AppState& state, Actions actions, QWidget* parent)
     layout->addWidget(plugin);
 
     activeProfile_ = new QWidget(this);
-    auto* activeRow = row(activeProfile_, 4);
+    auto* activeRow = tightRow(activeProfile_, 4);
     auto* controller = new QLabel(activeProfile_);
     controller->setPixmap(style::symbol(QStringLiteral("gamecontroller"), 14, style::positive()));
     activeProfileName_ = style::plainLabel({}, activeProfile_);
@@ -84,9 +76,7 @@ StatusBar::StatusBar(AppState& state, Actions actions, QWidget* parent)
     layout->addWidget(lastInput_);
 
     unmatched_ = new QWidget(this);
-    auto* unmatchedColumn = new QVBoxLayout(unmatched_);
-    unmatchedColumn->setContentsMargins(0, 0, 0, 0);
-    unmatchedColumn->setSpacing(1);
+    auto* unmatchedColumn = tightColumn(unmatched_, 1);
     auto* unmatchedTitle = new QLabel(tr("No profile matched:"), unmatched_);
     style::apply(*unmatchedTitle, style::TextStyle::caption2, style::secondary());
     unmatchedColumn->addWidget(unmatchedTitle);
