@@ -129,16 +129,16 @@ void InputMonitor::forgetHeldKeysAndButtons() {
 void InputMonitor::handle(const RawInputEvent& event) {
     switch (event.type) {
         case RawInputType::leftMouseDown:
-            handleMouse(MouseButton::left, true);
+            handleMouse(MouseButton::left, true, event.isFocusLossRelease);
             return;
         case RawInputType::leftMouseUp:
-            handleMouse(MouseButton::left, false);
+            handleMouse(MouseButton::left, false, event.isFocusLossRelease);
             return;
         case RawInputType::rightMouseDown:
-            handleMouse(MouseButton::right, true);
+            handleMouse(MouseButton::right, true, event.isFocusLossRelease);
             return;
         case RawInputType::rightMouseUp:
-            handleMouse(MouseButton::right, false);
+            handleMouse(MouseButton::right, false, event.isFocusLossRelease);
             return;
         case RawInputType::keyDown:
         case RawInputType::keyUp:
@@ -160,7 +160,8 @@ void InputMonitor::handle(const RawInputEvent& event) {
 }
 
 // Mouse events carry the modifiers of the last keyboard event, not their own.
-void InputMonitor::handleMouse(MouseButton button, bool isDown) {
+// A release made because the focus left shows nothing: the user did not click.
+void InputMonitor::handleMouse(MouseButton button, bool isDown, bool isFocusLossRelease) {
     ModifierSet modifiers;
     {
         const std::scoped_lock guard(lock_);
@@ -171,7 +172,9 @@ void InputMonitor::handleMouse(MouseButton button, bool isDown) {
         }
         modifiers = heldModifiers_;
     }
-    postLastInput(mouseText(button, isDown));
+    if (!isFocusLossRelease) {
+        postLastInput(mouseText(button, isDown));
+    }
     if (isDown) {
         notifyListeners([&](InputListener& listener) { listener.mouseDown(button, modifiers); });
     } else {

@@ -57,7 +57,7 @@ private:
     void handle(const RawInputEvent& event);
     template <typename Call>
     void notifyListeners(Call call);
-    void handleMouse(MouseButton button, bool isDown);
+    void handleMouse(MouseButton button, bool isDown, bool isFocusLossRelease);
     void handleKey(std::uint16_t keyCode, ModifierSet modifiers, bool isDown);
     void forgetHeldKeysAndButtons();
     void postLastInput(std::string text);

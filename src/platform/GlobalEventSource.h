@@ -32,10 +32,16 @@ struct RawInputEvent {
     RawInputType type = RawInputType::keyDown;
     std::int64_t keyCode = 0;  // macOS virtual key code; key events only
     std::uint64_t flags = 0;   // ModifierFlags bits
+    // A release the source reports by itself because the session lost the
+    // keyboard focus: the user did nothing just now.
+    bool isFocusLossRelease = false;
 };
 
 // A listen-only source of every key and mouse-button event of the session.
-// It never grabs, alters, delays or swallows input.
+// It never grabs, alters, delays or swallows input. When the session loses
+// the keyboard focus, the real releases of what is held may never reach it, so
+// it reports every key, modifier and button it holds as released (each marked
+// isFocusLossRelease) before any later event.
 class GlobalEventSource {
 public:
     using EventHandler = std::function<void(const RawInputEvent&)>;

@@ -163,6 +163,30 @@ private Q_SLOTS:
         QCOMPARE(rig.timers.startedCount(), std::size_t{1});
     }
 
+    // The session lost the focus with a key and a button held: the releases the
+    // source makes up stop both repeats at once, the real releases that may
+    // still come change nothing, and the next press fires again.
+    void releasesOnFocusLossStopRepeatsAsRealOnesDo() {
+        Rig rig;
+        rig.activate({holding(keyMapping("K", kKeyA, "wave"), 100),
+                      holding(mouseMapping("M", MouseButton::left, "knock"), 100)});
+        rig.source.keyDown(kKeyA);
+        rig.source.mouse(RawInputType::leftMouseDown);
+        rig.timers.tickAll();
+        rig.source.focusLossRelease(RawInputType::keyUp, kKeyA);
+        rig.source.focusLossRelease(RawInputType::leftMouseUp);
+        QCOMPARE(rig.timers.runningCount(), std::size_t{0});
+
+        rig.source.keyUp(kKeyA);
+        rig.source.mouse(RawInputType::leftMouseUp);
+        QCOMPARE(rig.fired(), (Lines{"wave", "knock", "wave", "knock"}));
+        QCOMPARE(rig.log.lines().size(), std::size_t{4});
+
+        rig.source.keyDown(kKeyA);
+        QCOMPARE(rig.fired().size(), std::size_t{5});
+        QCOMPARE(rig.timers.runningCount(), std::size_t{1});
+    }
+
     void holdIntervalsHaveAFiftyMillisecondFloor() {
         Rig rig;
         for (const auto& [requested, expected] : std::vector<std::pair<std::int64_t, std::int64_t>>{

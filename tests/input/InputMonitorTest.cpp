@@ -159,6 +159,40 @@ private Q_SLOTS:
         QCOMPARE(last.calls.size(), std::size_t{2});
     }
 
+    // The focus left the session with keys, Shift and both buttons held: the
+    // releases the source makes up are handled as real ones, but the last-input
+    // line keeps showing what the user last did.
+    void releasesOnFocusLossForgetWhatWasHeldWithoutPosting() {
+        Rig rig;
+        rig.source.modifiersChanged(ModifierFlags::shift);
+        rig.source.keyDown(0, ModifierFlags::shift);
+        rig.source.keyDown(11, ModifierFlags::shift);
+        rig.source.mouse(RawInputType::leftMouseDown);
+        rig.source.mouse(RawInputType::rightMouseDown);
+        const QStringList postedBefore = rig.posts();
+        rig.calls.clear();
+
+        rig.source.focusLossRelease(RawInputType::keyUp, 0, ModifierFlags::shift);
+        rig.source.focusLossRelease(RawInputType::keyUp, 11, ModifierFlags::shift);
+        rig.source.focusLossRelease(RawInputType::modifiersChanged, 56);
+        rig.source.focusLossRelease(RawInputType::leftMouseUp);
+        rig.source.focusLossRelease(RawInputType::rightMouseUp);
+        QVERIFY(!rig.monitor.isKeyHeld(0) && !rig.monitor.isKeyHeld(11));
+        QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::left));
+        QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::right));
+        QVERIFY(rig.monitor.heldModifiers().empty());
+        QCOMPARE(rig.calls,
+                 (Lines{"keyUp 0 A shift", "keyUp 11 B shift", "mouseUp left", "mouseUp right"}));
+        QCOMPARE(rig.posts(), postedBefore);
+
+        // Back in focus, the next press of a key is a press, not a repeat.
+        rig.source.keyDown(0);
+        rig.source.mouse(RawInputType::leftMouseUp);  // a real release still shows
+        QCOMPARE(rig.calls.at(4), std::string("keyDown 0 A"));
+        QCOMPARE(rig.posts().mid(postedBefore.size()),
+                 (QStringList{QStringLiteral("⌨ A"), QStringLiteral("🖱 Left ↑")}));
+    }
+
     void aLostSourceLeavesTheMonitorStoppedAndRestartable() {
         Rig rig;
         rig.source.keyDown(5);

@@ -1,7 +1,12 @@
+#include "common/Clock.h"
+#include "engine/TriggerEngine.h"
 #include "input/InputMonitor.h"
 #include "platform/x11/X11GlobalEventSource.h"
 #include "support/LogRecorder.h"
+#include "support/ManualTimerFactory.h"
+#include "support/RecordingHaptics.h"
 #include "support/RecordingInputListener.h"
+#include "support/SampleProfiles.h"
 #include "support/XvfbServer.h"
 
 #include <memory>
@@ -10,16 +15,23 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+// After Qt's headers: Xlib's macros clash with Qt's names.
+#include <X11/Xlib.h>
 
 using namespace thrumwise;
 
 namespace {
 
+QString onFocusLoss(const QString& release) {
+    return release + QStringLiteral(" on focus loss");
+}
+
 QString describe(const RawInputEvent& event) {
-    return QStringLiteral("%1 %2 %3")
-        .arg(static_cast<int>(event.type))
-        .arg(event.keyCode)
-        .arg(event.flags, 0, 16);
+    const QString text = QStringLiteral("%1 %2 %3")
+                             .arg(static_cast<int>(event.type))
+                             .arg(event.keyCode)
+                             .arg(event.flags, 0, 16);
+    return event.isFocusLossRelease ? onFocusLoss(text) : text;
 }
 
 QString keyDown(int code, std::uint64_t flags = 0) {
@@ -31,9 +43,49 @@ QString keyUp(int code, std::uint64_t flags = 0) {
 QString modifiersChanged(int code, std::uint64_t flags) {
     return describe({RawInputType::modifiersChanged, code, flags});
 }
-QString mouse(RawInputType type) {
-    return describe({type, 0, 0});
+QString mouse(RawInputType type, std::uint64_t flags = 0) {
+    return describe({type, 0, flags});
 }
+
+// The master switch is on, the plug-in connected.
+bool isTrue() {
+    return true;
+}
+
+// A client of the display that moves the keyboard focus, as a window manager
+// does; under XWayland the compositor moves it to None or PointerRoot when a
+// Wayland window takes the keyboard.
+class FocusMover {
+public:
+    explicit FocusMover(const QString& displayName)
+        : display_(XOpenDisplay(displayName.toLocal8Bit().constData())) {}
+    ~FocusMover() {
+        if (display_ != nullptr) {
+            XCloseDisplay(display_);
+        }
+    }
+    FocusMover(const FocusMover&) = delete;
+    FocusMover& operator=(const FocusMover&) = delete;
+
+    bool isOpen() const { return display_ != nullptr; }
+
+    // A window on screen at the top left corner, 200 pixels square.
+    Window openWindow() {
+        const Window window =
+            XCreateSimpleWindow(display_, XDefaultRootWindow(display_), 0, 0, 200, 200, 0, 0, 0);
+        XMapWindow(display_, window);
+        XSync(display_, False);
+        return window;
+    }
+
+    void focus(Window window) {
+        XSetInputFocus(display_, window, RevertToNone, CurrentTime);
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+};
 
 }  // namespace
 
@@ -152,6 +204,98 @@ private Q_SLOTS:
         expectEvents({modifiersChanged(55, ModifierFlags::command),
                       keyDown(2, ModifierFlags::command), keyUp(2, ModifierFlags::command),
                       modifiersChanged(55, 0)});
+    }
+
+    // Nothing is released while an X window has the focus, then everything
+    // held at once, keys before buttons; the real releases that a plain X
+    // server still delivers afterwards come as usual.
+    void whenTheFocusGoesToNoneEverythingHeldIsReleasedOnce() {
+        FocusMover mover(server_.displayName());
+        QVERIFY(mover.isOpen());
+        const Window window = mover.openWindow();
+        mover.focus(window);
+        QVERIFY(record());
+        xdotool("keydown 50 keydown 38 mousedown 1 mousedown 2");
+        QStringList expected{modifiersChanged(56, ModifierFlags::shift),
+                             keyDown(0, ModifierFlags::shift),
+                             mouse(RawInputType::leftMouseDown, ModifierFlags::shift),
+                             mouse(RawInputType::otherMouseDown, ModifierFlags::shift)};
+        expectEvents(expected);
+
+        mover.focus(None);
+        expected << onFocusLoss(keyUp(0, ModifierFlags::shift))
+                 << onFocusLoss(modifiersChanged(56, 0))
+                 << onFocusLoss(mouse(RawInputType::leftMouseUp))
+                 << onFocusLoss(mouse(RawInputType::otherMouseUp));
+        expectEvents(expected);
+
+        mover.focus(window);
+        mover.focus(None);  // nothing is held any more
+        xdotool("keyup 38 keyup 50 mouseup 1 mouseup 2");
+        expected << keyUp(0) << modifiersChanged(56, 0) << mouse(RawInputType::leftMouseUp)
+                 << mouse(RawInputType::otherMouseUp);
+        expectEvents(expected);
+    }
+
+    // PointerRoot sends keys to the window under the pointer: only over no
+    // window has the focus left.
+    void focusOnPointerRootIsLostOnlyOverNoWindow() {
+        FocusMover mover(server_.displayName());
+        QVERIFY(mover.isOpen());
+        const Window window = mover.openWindow();
+        mover.focus(window);
+        QVERIFY(record());
+        xdotool("mousemove 100 100 keydown 38");
+        expectEvents({keyDown(0)});
+
+        mover.focus(PointerRoot);
+        xdotool("keydown 39 mousemove 600 600");
+        expectEvents({keyDown(0), keyDown(1)});
+        mover.focus(window);
+        mover.focus(PointerRoot);
+        expectEvents({keyDown(0), keyDown(1), onFocusLoss(keyUp(0)), onFocusLoss(keyUp(1))});
+        xdotool("keyup 38 keyup 39");
+    }
+
+    // Under XWayland a key released in a Wayland window never reaches X: its
+    // repeat must stop when the focus goes, and its next press must count.
+    void aRepeatStopsWhenTheFocusLeavesAndTheNextPressFires() {
+        FocusMover mover(server_.displayName());
+        QVERIFY(mover.isOpen());
+        const Window window = mover.openWindow();
+        mover.focus(window);
+        InputMonitor monitor(*source_, log_.logger());
+        test::RecordingHaptics haptics;
+        SteadyClock clock;
+        test::ManualTimerFactory timers;
+        TriggerEngine engine(monitor, haptics, {isTrue, isTrue}, clock, timers, log_.logger());
+        KeyMapping mapping = test::keyMapping("M", 0, "wave");
+        mapping.triggerOnHold = true;
+        mapping.holdRepeatIntervalMs = 100;
+        engine.setActiveProfile(test::profile("P", "Arena", "arena", {mapping}));
+        monitor.start();
+
+        xdotool("keydown 38");
+        QTRY_COMPARE(haptics.patterns.size(), std::size_t{1});
+        timers.tickAll();
+        QCOMPARE(haptics.patterns.size(), std::size_t{2});
+
+        mover.focus(None);
+        QTRY_VERIFY(!monitor.isKeyHeld(0));
+        QCOMPARE(timers.runningCount(), std::size_t{0});
+        timers.tickAll();
+
+        // The server still counts the key as down, as XWayland does when the
+        // release went to a Wayland window: its next press is a repeat to X,
+        // and must fire all the same.
+        mover.focus(window);
+        xdotool("keydown 38");
+        QTRY_COMPARE(haptics.patterns.size(), std::size_t{3});
+        QCOMPARE(timers.runningCount(), std::size_t{1});
+        xdotool("keyup 38");
+        QTRY_VERIFY(!monitor.isKeyHeld(0));
+        QCOMPARE(timers.runningCount(), std::size_t{0});
+        QCOMPARE(haptics.patterns, std::vector<std::string>(3, "wave"));
     }
 
     void aLostDisplayIsReportedOnceAndTheNextStartListensAgain() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bitset>
+#include <deque>
 #include <optional>
 #include <utility>
 
@@ -19,6 +20,8 @@ namespace thrumwise {
 namespace {
 
 constexpr int kFirstKeycode = 8;  // X keycodes start at 8
+constexpr int kKeycodeLimit = 256;
+constexpr int kButtonLimit = 256;  // buttons beyond are not tracked as held
 constexpr int kLeftButton = 1;
 constexpr int kMiddleButton = 2;
 constexpr int kRightButton = 3;
@@ -30,8 +33,14 @@ constexpr std::array kRawEventTypes{XI_RawKeyPress, XI_RawKeyRelease, XI_RawButt
 }  // namespace
 
 // One display connection listening to raw key and button events, and the
-// modifier keys held on it. Raw events carry no modifier state, so it is kept
-// here from the modifier keys' own presses and releases.
+// keys, modifiers and buttons held on it. Raw events carry no modifier state,
+// so it is kept here from the modifier keys' own presses and releases.
+//
+// Raw events come only while an X window has the keyboard focus: under
+// XWayland a key released after a Wayland window took the focus is never
+// heard. The root window's focus events tell when the focus leaves for None,
+// or for PointerRoot over no X window (what XWayland gets then), and
+// everything still held is reported released.
 class X11GlobalEventSource::Connection {
 public:
     // Null when the display cannot be reached or lacks XInput 2.2.
@@ -49,8 +58,10 @@ public:
     bool isLost() const { return isLost_; }
 
     // Also true for events Xlib has already read, which the socket no longer
-    // announces.
-    bool hasPendingEvent() { return XQLength(display_) > 0 || XPending(display_) > 0; }
+    // announces, and for releases still to be reported.
+    bool hasPendingEvent() {
+        return !releases_.empty() || XQLength(display_) > 0 || XPending(display_) > 0;
+    }
 
     // The next event as a RawInputEvent; nothing for one without a Mac counterpart.
     std::optional<RawInputEvent> nextEvent();
@@ -58,15 +69,21 @@ public:
 private:
     bool listen();
     void seedHeldModifiers();
+    std::optional<RawInputEvent> translateRawEvent(XGenericEventCookie& cookie);
     std::optional<RawInputEvent> translateKey(int keycode, bool isDown);
-    std::optional<RawInputEvent> translateButton(int button, bool isDown) const;
+    std::optional<RawInputEvent> translateButton(int button, bool isDown);
     void updateFlags();
+    bool hasFocusLeftTheSession(const XFocusChangeEvent& focus);
+    void releaseEverythingHeld();
 
     Display* display_;
     bool isLost_ = false;
     int xinputOpcode_ = 0;
+    std::bitset<kKeycodeLimit> heldKeycodes_;  // modifiers included
+    std::bitset<kButtonLimit> heldButtons_;
     std::bitset<128> heldModifierKeys_;  // by macOS key code
     std::uint64_t flags_ = 0;
+    std::deque<RawInputEvent> releases_;  // handed on before anything read after them
 };
 
 std::unique_ptr<X11GlobalEventSource::Connection> X11GlobalEventSource::Connection::open(
@@ -98,6 +115,9 @@ bool X11GlobalEventSource::Connection::listen() {
     }
     XIEventMask mask{XIAllMasterDevices, static_cast<int>(bits.size()), bits.data()};
     XISelectEvents(display_, XDefaultRootWindow(display_), &mask, 1);
+    // The root hears of the focus only when it goes to or comes from None,
+    // PointerRoot or the root itself, never on a switch between windows.
+    XSelectInput(display_, XDefaultRootWindow(display_), FocusChangeMask);
 
     // After selecting, so a modifier pressed in between is not missed.
     seedHeldModifiers();
@@ -108,7 +128,7 @@ bool X11GlobalEventSource::Connection::listen() {
 void X11GlobalEventSource::Connection::seedHeldModifiers() {
     std::array<char, 32> keys{};
     XQueryKeymap(display_, keys.data());
-    for (int keycode = kFirstKeycode; keycode < 256; ++keycode) {
+    for (int keycode = kFirstKeycode; keycode < kKeycodeLimit; ++keycode) {
         const auto byte =
             static_cast<unsigned char>(keys.at(static_cast<std::size_t>(keycode / 8)));
         if (((byte >> (keycode % 8)) & 1U) == 0) {
@@ -116,6 +136,7 @@ void X11GlobalEventSource::Connection::seedHeldModifiers() {
         }
         const auto macKeyCode = MacKeyCodes::fromX11Keycode(static_cast<std::uint32_t>(keycode));
         if (macKeyCode && MacKeyCodes::modifierFlag(*macKeyCode)) {
+            heldKeycodes_.set(static_cast<std::size_t>(keycode));
             heldModifierKeys_.set(*macKeyCode);
         }
     }
@@ -123,9 +144,22 @@ void X11GlobalEventSource::Connection::seedHeldModifiers() {
 }
 
 std::optional<RawInputEvent> X11GlobalEventSource::Connection::nextEvent() {
+    if (!releases_.empty()) {
+        const RawInputEvent release = releases_.front();
+        releases_.pop_front();
+        return release;
+    }
     XEvent event{};
     XNextEvent(display_, &event);
-    XGenericEventCookie& cookie = event.xcookie;
+    if (event.type == FocusIn && hasFocusLeftTheSession(event.xfocus)) {
+        releaseEverythingHeld();
+        return std::nullopt;
+    }
+    return translateRawEvent(event.xcookie);
+}
+
+std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateRawEvent(
+    XGenericEventCookie& cookie) {
     if (cookie.type != GenericEvent || cookie.extension != xinputOpcode_ ||
         XGetEventData(display_, &cookie) == False) {
         return std::nullopt;
@@ -162,6 +196,9 @@ std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateKey(int 
     if (!macKeyCode) {
         return std::nullopt;
     }
+    if (keycode < kKeycodeLimit) {
+        heldKeycodes_.set(static_cast<std::size_t>(keycode), isDown);
+    }
     if (MacKeyCodes::modifierFlag(*macKeyCode)) {
         heldModifierKeys_.set(*macKeyCode, isDown);
         updateFlags();
@@ -171,7 +208,7 @@ std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateKey(int 
 }
 
 std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateButton(int button,
-                                                                               bool isDown) const {
+                                                                               bool isDown) {
     RawInputType type{};
     if (button == kLeftButton) {
         type = isDown ? RawInputType::leftMouseDown : RawInputType::leftMouseUp;
@@ -182,6 +219,9 @@ std::optional<RawInputEvent> X11GlobalEventSource::Connection::translateButton(i
     } else {
         return std::nullopt;
     }
+    if (button < kButtonLimit) {
+        heldButtons_.set(static_cast<std::size_t>(button), isDown);
+    }
     return RawInputEvent{type, 0, flags_};
 }
 
@@ -191,6 +231,49 @@ void X11GlobalEventSource::Connection::updateFlags() {
     for (std::size_t code = 0; code < heldModifierKeys_.size(); ++code) {
         if (heldModifierKeys_.test(code)) {
             flags_ |= MacKeyCodes::modifierFlag(static_cast<std::uint16_t>(code)).value_or(0);
+        }
+    }
+}
+
+// Focus moving between X windows never reaches the root. PointerRoot sends
+// keys to the window under the pointer; over no X window they go nowhere.
+bool X11GlobalEventSource::Connection::hasFocusLeftTheSession(const XFocusChangeEvent& focus) {
+    if (focus.detail == NotifyDetailNone) {
+        return true;
+    }
+    if (focus.detail != NotifyPointerRoot) {
+        return false;
+    }
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int buttons = 0;
+    const Bool isOnThisScreen = XQueryPointer(display_, XDefaultRootWindow(display_), &root, &child,
+                                              &rootX, &rootY, &x, &y, &buttons);
+    return isOnThisScreen == False || child == None;
+}
+
+// In the shape of real releases, so the monitor and the engine treat them as
+// such; afterwards nothing is held, and a real release that still comes is
+// one more release of something not held.
+void X11GlobalEventSource::Connection::releaseEverythingHeld() {
+    const auto report = [this](std::optional<RawInputEvent> release) {
+        if (release) {
+            release->isFocusLossRelease = true;
+            releases_.push_back(*release);
+        }
+    };
+    for (int keycode = kFirstKeycode; keycode < kKeycodeLimit; ++keycode) {
+        if (heldKeycodes_.test(static_cast<std::size_t>(keycode))) {
+            report(translateKey(keycode, false));
+        }
+    }
+    for (int button = 0; button < kButtonLimit; ++button) {
+        if (heldButtons_.test(static_cast<std::size_t>(button))) {
+            report(translateButton(button, false));
         }
     }
 }
