@@ -14,16 +14,39 @@ AppMonitor::AppMonitor(FrontmostApplicationSource& source, Profiles profiles, Ti
                        Logger& logger)
     : source_(source), profiles_(std::move(profiles)), timers_(timers), logger_(logger) {}
 
-AppMonitor::~AppMonitor() = default;
+AppMonitor::~AppMonitor() {
+    source_.setChangeHandler({});
+}
 
 void AppMonitor::startMonitoring() {
     timer_ = timers_.startRepeating(pollingInterval, [this] { checkFrontmostApp(); });
+    source_.setChangeHandler([this] { checkSoon(); });
     logger_.log("[AppMonitor] Started monitoring frontmost application");
 }
 
 void AppMonitor::stopMonitoring() {
     timer_.reset();
+    source_.setChangeHandler({});
     logger_.log("[AppMonitor] Stopped monitoring");
+}
+
+// A window manager cycling through windows while Alt is held tells of many
+// changes at once; one look at whatever is in front when it runs answers them
+// all. The poll goes on beside it, so a change never told is still found.
+void AppMonitor::checkSoon() {
+    if (isCheckQueued_) {
+        return;
+    }
+    isCheckQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            isCheckQueued_ = false;
+            if (timer_) {
+                checkFrontmostApp();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 // Profiles are read directly; what the poll found is told later, in order

@@ -18,8 +18,9 @@ class Logger;
 class RepeatingTimer;
 class TimerFactory;
 
-// Follows the application in front by polling, reports its identifier, and
-// chooses the first enabled profile for it as the active one.
+// Follows the application in front by polling, and also at once when the
+// source tells of a change; reports its identifier, and chooses the first
+// enabled profile for it as the active one.
 class AppMonitor : public QObject {
     Q_OBJECT
 
@@ -43,7 +44,9 @@ public:
     AppMonitor& operator=(const AppMonitor&) = delete;
 
     // The first poll comes one interval after the start. Starting again
-    // replaces the running poll rather than adding a second one.
+    // replaces the running poll rather than adding a second one. While
+    // running, a change the source tells of is looked at on the next turn of
+    // the event loop, once however many came in between.
     void startMonitoring();
     // Logs also when not running. The last identifier seen is kept.
     void stopMonitoring();
@@ -60,6 +63,7 @@ Q_SIGNALS:
 
 private:
     void checkFrontmostApp();
+    void checkSoon();
 
     FrontmostApplicationSource& source_;
     Profiles profiles_;
@@ -68,6 +72,7 @@ private:
     std::unique_ptr<RepeatingTimer> timer_;
     std::optional<std::string> lastBundleId_;
     AppChangedCallback onAppChanged_;
+    bool isCheckQueued_ = false;
 };
 
 }  // namespace thrumwise

@@ -12,10 +12,24 @@ using Id = std::optional<std::string>;
 
 namespace {
 
+// Counts the looks it answers, and tells of a change when the test says so.
 class FakeFrontmostSource final : public FrontmostApplicationSource {
 public:
-    std::optional<FrontmostApplication> frontmostApplication() override { return current; }
+    std::optional<FrontmostApplication> frontmostApplication() override {
+        ++looks;
+        return current;
+    }
+    void setChangeHandler(ChangeHandler handler) override { onChange = std::move(handler); }
+
+    void tellOfChange() {
+        if (onChange) {
+            onChange();
+        }
+    }
+
     std::optional<FrontmostApplication> current;
+    int looks = 0;
+    ChangeHandler onChange;
 };
 
 GameProfile disabled(GameProfile profile) {
@@ -60,6 +74,11 @@ struct Rig {
     }
     void poll() {
         timers.tickAll();
+        QCoreApplication::sendPostedEvents();
+    }
+    // A look the monitor queued, then what that look queued in turn.
+    static void runQueuedLook() {
+        QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents();
     }
 };
@@ -144,6 +163,61 @@ private Q_SLOTS:
         rig.poll();
         QCOMPARE(rig.told,
                  (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
+    }
+
+    // However many changes the source tells of before the next turn of the
+    // event loop, one look follows, at the application in front by then.
+    void aToldChangeIsLookedAtOnceOnTheNextTurn() {
+        Rig rig;
+        rig.log.clear();
+        rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
+        rig.source.tellOfChange();
+        rig.source.current = FrontmostApplication{"com.example.quest", std::nullopt};
+        rig.source.tellOfChange();
+        rig.source.tellOfChange();
+        QCOMPARE(rig.source.looks, 0);  // never inside the source's own call
+        Rig::runQueuedLook();
+        QCOMPARE(rig.source.looks, 1);
+        QCOMPARE(rig.told, (Lines{"front com.example.quest", "profile QUEST"}));
+        QCOMPARE(rig.log.lines(),
+                 Lines{"[AppMonitor] Activated profile: Quest for com.example.quest"});
+
+        rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
+        rig.source.tellOfChange();  // a later change is looked at again
+        Rig::runQueuedLook();
+        QCOMPARE(rig.source.looks, 2);
+        QCOMPARE(rig.activeId, Id("ARENA"));
+        QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));  // the poll goes on
+        rig.poll();
+        QCOMPARE(rig.source.looks, 3);
+    }
+
+    // A stopped or ended monitor asks the source for nothing, and a look
+    // already queued when it stops is dropped.
+    void onlyARunningMonitorListensToTheSource() {
+        test::LogRecorder log;
+        FakeFrontmostSource source;
+        test::ManualTimerFactory timers;
+        const std::vector<GameProfile> profiles;
+        {
+            AppMonitor monitor(source,
+                               {[&]() -> const std::vector<GameProfile>& { return profiles; },
+                                [] {
+                                    return Id();
+                                }},
+                               timers, log.logger());
+            QVERIFY(!source.onChange);
+            monitor.startMonitoring();
+            source.current = FrontmostApplication{"com.example.arena", std::nullopt};
+            source.tellOfChange();
+            monitor.stopMonitoring();
+            QVERIFY(!source.onChange);
+            Rig::runQueuedLook();
+            QCOMPARE(source.looks, 0);
+            monitor.startMonitoring();
+            QVERIFY(source.onChange);
+        }
+        QVERIFY(!source.onChange);
     }
 
     void stoppingAndStartingAgainRemembersTheLastApplication() {

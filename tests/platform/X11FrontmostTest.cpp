@@ -4,6 +4,7 @@
 #include "platform/x11/X11FrontmostApplicationSource.h"
 #include "platform/x11/X11PermissionProbe.h"
 #include "support/LogRecorder.h"
+#include "support/ManualTimerFactory.h"
 #include "support/SampleProfiles.h"
 #include "support/TestWindow.h"
 #include "support/XvfbServer.h"
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 // After Qt's headers: Xlib's macros clash with Qt's names.
@@ -24,6 +26,45 @@
 using namespace thrumwise;
 using Id = std::optional<std::string>;
 
+namespace {
+
+// A monitor of the source under test, wired as the application wires it: what
+// it reports becomes the identifier in front and the active profile, and is
+// also written down in order.
+struct Follower {
+    std::vector<GameProfile> profiles{test::profile("ARENA", "Arena", "ThrumwiseArena"),
+                                      test::profile("QUEST", "Quest", "ThrumwiseQuest")};
+    Id front;
+    std::optional<GameProfile> active;
+    std::vector<Id> seen;
+    std::vector<Id> chosen;
+    test::LogRecorder log;
+    AppMonitor monitor;
+
+    Follower(FrontmostApplicationSource& source, TimerFactory& timers)
+        : monitor(source,
+                  {[this]() -> const std::vector<GameProfile>& { return profiles; },
+                   [this] {
+                       return active ? Id(active->id) : std::nullopt;
+                   }},
+                  timers, log.logger()) {
+        QObject::connect(&monitor, &AppMonitor::frontmostBundleIdSeen, [this](const Id& id) {
+            front = id;
+            seen.push_back(id);
+        });
+        QObject::connect(&monitor, &AppMonitor::profileChosen,
+                         [this](const std::optional<GameProfile>& profile) {
+                             active = profile;
+                             chosen.push_back(profile ? Id(profile->id) : std::nullopt);
+                         });
+        monitor.startMonitoring();
+    }
+
+    bool isActive(const std::string& name) const { return active && active->displayName == name; }
+};
+
+}  // namespace
+
 class X11FrontmostTest : public QObject {
     Q_OBJECT
 
@@ -31,6 +72,11 @@ class X11FrontmostTest : public QObject {
     std::unique_ptr<X11Display> display_;
     std::unique_ptr<X11FrontmostApplicationSource> source_;
     std::vector<std::unique_ptr<test::TestWindow>> windows_;
+    int toldChanges_ = 0;  // by the source, once listened to
+
+    void listen() {
+        source_->setChangeHandler([this] { ++toldChanges_; });
+    }
 
     // Opens a test window and returns its id, as xdotool takes it, once the
     // window is on screen (and managed, when a window manager runs).
@@ -61,6 +107,7 @@ private Q_SLOTS:
         QVERIFY(server_.start());
         display_ = std::make_unique<X11Display>(server_.displayName().toStdString());
         source_ = std::make_unique<X11FrontmostApplicationSource>(*display_);
+        toldChanges_ = 0;
     }
 
     void cleanup() {
@@ -73,19 +120,8 @@ private Q_SLOTS:
     // A profile switch is due within half a second of the focus change.
     void theActiveProfileFollowsTheFocusedWindow() {
         QVERIFY(server_.startWindowManager());
-        const std::vector<GameProfile> profiles{test::profile("ARENA", "Arena", "ThrumwiseArena"),
-                                                test::profile("QUEST", "Quest", "ThrumwiseQuest")};
-        Id front;
-        std::optional<GameProfile> active;
         QtTimerFactory timers;
-        test::LogRecorder log;
-        AppMonitor monitor(*source_,
-                           {[&]() -> const std::vector<GameProfile>& { return profiles; },
-                            [&] {
-                                return active ? Id(active->id) : std::nullopt;
-                            }},
-                           timers, log.logger());
-        monitor.startMonitoring();
+        Follower follower(*source_, timers);
         const QString arena = openWindow("ThrumwiseArena");
         const QString quest = openWindow("ThrumwiseQuest");
         QVERIFY(!arena.isEmpty() && !quest.isEmpty());
@@ -94,7 +130,7 @@ private Q_SLOTS:
         for (const auto& [window, name] : std::vector<std::pair<QString, std::string>>{
                  {arena, "Arena"}, {quest, "Quest"}, {arena, "Arena"}, {quest, "Quest"}}) {
             const auto isDone = [&, &name = name] {
-                return front == "Thrumwise" + name && active && active->displayName == name;
+                return follower.front == "Thrumwise" + name && follower.isActive(name);
             };
             QTRY_VERIFY(!isDone());  // the other window is in front
             QVERIFY(activate(window));
@@ -107,16 +143,10 @@ private Q_SLOTS:
                     switchedAfterMs = sinceFocus.elapsed();
                 }
             };
-            const auto onProfile = connect(&monitor, &AppMonitor::profileChosen, this,
-                                           [&](const std::optional<GameProfile>& profile) {
-                                               active = profile;
-                                               note();
-                                           });
+            const auto onProfile =
+                connect(&follower.monitor, &AppMonitor::profileChosen, this, note);
             const auto onFront =
-                connect(&monitor, &AppMonitor::frontmostBundleIdSeen, this, [&](const Id& id) {
-                    front = id;
-                    note();
-                });
+                connect(&follower.monitor, &AppMonitor::frontmostBundleIdSeen, this, note);
             note();
             // 200 ms more allow for a loaded machine.
             QTRY_VERIFY_WITH_TIMEOUT(switchedAfterMs.has_value(), 700);
@@ -125,6 +155,44 @@ private Q_SLOTS:
             measured << QString::number(*switchedAfterMs);
         }
         qInfo("profile switch after focus change (ms): %s", qPrintable(measured.join(u' ')));
+    }
+
+    // The poll's timer is held: only the window manager's word can bring the switch.
+    void aFocusChangeSwitchesTheProfileWithoutWaitingForThePoll() {
+        QVERIFY(server_.startWindowManager());
+        test::ManualTimerFactory heldTimers;
+        Follower follower(*source_, heldTimers);
+        const QString arena = openWindow("ThrumwiseArena");
+        const QString quest = openWindow("ThrumwiseQuest");
+        QVERIFY(!arena.isEmpty() && !quest.isEmpty());
+
+        QVERIFY(activate(arena));
+        QTRY_VERIFY(follower.isActive("Arena"));
+        QVERIFY(activate(quest));
+        QTRY_VERIFY(follower.isActive("Quest"));
+        QCOMPARE(follower.log.lines().back(),
+                 std::string("[AppMonitor] Activated profile: Quest for ThrumwiseQuest"));
+        QCOMPARE(heldTimers.startedCount(), std::size_t{1});
+
+        // Switching away and back before the monitor's next turn: one look,
+        // at the window in front by then.
+        follower.seen.clear();
+        follower.chosen.clear();
+        QProcess burst;
+        burst.setProcessEnvironment(server_.clientEnvironment());
+        const auto sync = QStringLiteral("--sync");
+        const auto activateCommand = QStringLiteral("windowactivate");
+        burst.start(QStringLiteral("xdotool"), {activateCommand, sync, arena, activateCommand, sync,
+                                                quest, activateCommand, sync, arena});
+        QVERIFY(burst.waitForFinished() && burst.exitCode() == 0);  // blocks the event loop
+        QTRY_VERIFY(follower.isActive("Arena"));
+        QTest::qWait(100);  // room for any later look
+        QCOMPARE(follower.seen, std::vector<Id>{"ThrumwiseArena"});
+        QCOMPARE(follower.chosen, std::vector<Id>{"ARENA"});
+        follower.monitor.stopMonitoring();
+        QVERIFY(activate(quest));
+        QTest::qWait(100);
+        QVERIFY(follower.isActive("Arena"));  // stopped: nothing looks any more
     }
 
     void theClassNamesTheApplicationAndTheTitleItsName() {
@@ -149,11 +217,14 @@ private Q_SLOTS:
 
     // WM_CLASS is Latin-1 by convention; identifiers are UTF-8, so the class
     // matches the profile made for it.
+    // The change is also told at once, as the class names another application.
     void aLatinOneClassBecomesAUtf8Identifier() {
         QVERIFY(server_.startWindowManager());
+        listen();
         const QString game = openWindow("Placeholder");
         QVERIFY(activate(game));
         QTRY_COMPARE(frontmostId(), Id("Placeholder"));
+        toldChanges_ = 0;
 
         Display* writer = XOpenDisplay(server_.displayName().toUtf8().constData());
         QVERIFY(writer);
@@ -162,7 +233,8 @@ private Q_SLOTS:
         XClassHint hint{instance.data(), latinOne.data()};
         XSetClassHint(writer, game.toULong(nullptr, 0), &hint);
         XCloseDisplay(writer);
-        QTRY_COMPARE(frontmostId(), Id("Café Müller"));
+        QTRY_VERIFY(toldChanges_ > 0);
+        QCOMPARE(frontmostId(), Id("Café Müller"));
     }
 
     // Any client may write the root window's properties in any shape.
@@ -184,14 +256,21 @@ private Q_SLOTS:
         QTRY_COMPARE(frontmostId(), Id("FocusedGame"));
     }
 
+    // Each move is told: from the pointer's root to a window on the root,
+    // from one window to another on the window left.
     void withoutAWindowManagerTheInputFocusCounts() {
+        listen();
         QVERIFY(!source_->frontmostApplication());  // the focus follows the pointer: no window
         const QString first = openWindow("First");
         const QString second = openWindow("Second");
+        toldChanges_ = 0;
         QVERIFY(xdotool(QStringLiteral("windowfocus"), first));
-        QTRY_COMPARE(frontmostId(), Id("First"));
+        QTRY_VERIFY(toldChanges_ > 0);
+        QCOMPARE(frontmostId(), Id("First"));
+        toldChanges_ = 0;
         QVERIFY(xdotool(QStringLiteral("windowfocus"), second));
-        QTRY_COMPARE(frontmostId(), Id("Second"));
+        QTRY_VERIFY(toldChanges_ > 0);
+        QCOMPARE(frontmostId(), Id("Second"));
     }
 
     // A new client takes the lowest free slot on the server, so the window of
@@ -207,8 +286,10 @@ private Q_SLOTS:
         QTRY_COMPARE(frontmostId(), Id("Second"));
     }
 
+    // The new connection is listened to as the old one was.
     void aLostServerMeansNothingUntilItIsBack() {
         QVERIFY(server_.startWindowManager());
+        listen();
         X11PermissionProbe probe(*display_);
         QVERIFY(probe.isAccessibilityGranted() && probe.isInputMonitoringGranted());
         QVERIFY(activate(openWindow("Before")));
@@ -223,10 +304,13 @@ private Q_SLOTS:
         // The same steps in the same order, so the new server hands out the same ids.
         QVERIFY(server_.restart());
         QVERIFY(server_.startWindowManager());
+        // Connected again once the pause after the failed attempt is over.
+        QTRY_VERIFY(probe.isAccessibilityGranted());
         static_cast<void>(source_->frontmostApplication());
+        toldChanges_ = 0;
         QVERIFY(activate(openWindow("After")));
-        QTRY_COMPARE(frontmostId(), Id("After"));
-        QVERIFY(probe.isAccessibilityGranted());
+        QTRY_VERIFY(toldChanges_ > 0);
+        QCOMPARE(frontmostId(), Id("After"));
     }
 
     void withoutADisplayNothingIsGranted() {

@@ -1,6 +1,11 @@
 #include "platform/x11/X11Display.h"
 
+// Qt's header before Xlib's (X11ErrorHandling.h brings them): Xlib's macros
+// clash with Qt's names.
+// clang-format off
+#include <QSocketNotifier>
 #include "platform/x11/X11ErrorHandling.h"
+// clang-format on
 
 #include <utility>
 
@@ -27,6 +32,7 @@ Display* X11Display::get() {
             X11ErrorHandling::shared().adopt(display_, &isLost_);
             ++connectionCount_;
             lastFailedAttempt_.reset();
+            watchSocket();
         } else {
             lastFailedAttempt_ = now;
         }
@@ -34,7 +40,34 @@ Display* X11Display::get() {
     return display_;
 }
 
+void X11Display::setReadHandler(ReadHandler onReadable) {
+    onReadable_ = std::move(onReadable);
+    watchSocket();
+}
+
+void X11Display::watchSocket() {
+    if (!onReadable_ || display_ == nullptr || isLost_) {
+        notifier_.reset();
+    } else if (!notifier_) {
+        notifier_ =
+            std::make_unique<QSocketNotifier>(XConnectionNumber(display_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { read(); });
+    }
+}
+
+// A lost connection's socket stays readable until it is closed, which only
+// get() does; until then the notifier rests, or it would fire without end.
+void X11Display::read() {
+    onReadable_(display_);
+    if (isLost_ && notifier_) {
+        notifier_->setEnabled(false);
+    }
+}
+
+// The notifier goes first: its socket's number is free again once closed.
 void X11Display::close() {
+    notifier_.reset();
     if (display_ != nullptr) {
         X11ErrorHandling::shared().close(display_);
         display_ = nullptr;

@@ -95,6 +95,13 @@ Window clientWindow(Display* display, const Atoms& atoms, Window topLevel) {
     return topLevel;
 }
 
+// The window in front, and whether it was found through the input focus
+// (where no EWMH window manager runs) rather than the window manager's word.
+struct Front {
+    Window window = None;
+    bool isFromInputFocus = false;
+};
+
 // Where no EWMH window manager runs: the top-level window holding the input focus.
 Window focusedTopLevel(Display* display, const Atoms& atoms) {
     Window focus = None;
@@ -120,17 +127,17 @@ Window focusedTopLevel(Display* display, const Atoms& atoms) {
 }
 
 // The window manager's answer when it keeps one, else the input focus.
-Window activeWindow(Display* display, const Atoms& atoms) {
+Front activeWindow(Display* display, const Atoms& atoms) {
     const Property active = readProperty(display, DefaultRootWindow(display), atoms.netActiveWindow,
                                          XA_WINDOW, kWindowFormat);
     if (!active.exists) {
-        return focusedTopLevel(display, atoms);
+        return {focusedTopLevel(display, atoms), true};
     }
     if (active.count == 0) {
-        return None;
+        return {};
     }
     // Already the client window, not the window manager's frame.
-    return *reinterpret_cast<const Window*>(active.data.get());
+    return {*reinterpret_cast<const Window*>(active.data.get()), false};
 }
 
 // WM_CLASS and WM_NAME are Latin-1 by X11 convention; identifiers and names
@@ -175,11 +182,14 @@ FrontmostApplication describe(Display* display, const Atoms& atoms, Window windo
     return application;
 }
 
-// Asks to hear of the window's end and of changes to its properties; false
-// when it is already gone. The request goes first, so a window found alive
-// afterwards will be reported.
-bool watch(Display* display, Window window) {
-    XSelectInput(display, window, StructureNotifyMask | PropertyChangeMask);
+// Asks to hear of the window's end and of changes to its properties (and,
+// when the input focus found it, of the focus leaving it); false when it is
+// already gone. The request goes first, so a window found alive afterwards
+// will be reported.
+bool watch(Display* display, const Front& front) {
+    XSelectInput(display, front.window,
+                 StructureNotifyMask | PropertyChangeMask |
+                     (front.isFromInputFocus ? FocusChangeMask : NoEventMask));
     Window root = None;
     int x = 0;
     int y = 0;
@@ -187,27 +197,14 @@ bool watch(Display* display, Window window) {
     unsigned int height = 0;
     unsigned int border = 0;
     unsigned int depth = 0;
-    return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) != 0;
+    return XGetGeometry(display, front.window, &root, &x, &y, &width, &height, &border, &depth) !=
+           0;
 }
 
-// Whether what is known of `window` no longer holds: the server has said it
-// was destroyed, or that its class or title changed (some programs name
-// themselves only after their window is on screen). Nothing else on this
-// connection asks for events, so whatever else is queued can go.
-bool isOutdated(Display* display, const Atoms& atoms, Window window) {
-    bool outdated = false;
-    while (XPending(display) > 0) {
-        XEvent event{};
-        XNextEvent(display, &event);
-        if (event.type == DestroyNotify) {
-            outdated = outdated || event.xdestroywindow.window == window;
-        } else if (event.type == PropertyNotify && event.xproperty.window == window) {
-            const Atom changed = event.xproperty.atom;
-            outdated = outdated || changed == XA_WM_CLASS || changed == XA_WM_NAME ||
-                       changed == atoms.netWmName;
-        }
-    }
-    return outdated;
+// A grab (a window manager's Alt+Tab, a menu) moves no focus for good, and
+// the pointer wandering while the focus follows it leaves no window in front.
+bool isFocusMove(const XFocusChangeEvent& event) {
+    return event.mode != NotifyGrab && event.mode != NotifyUngrab && event.detail != NotifyPointer;
 }
 
 }  // namespace
@@ -219,51 +216,141 @@ bool isOutdated(Display* display, const Atoms& atoms, Window window) {
 struct X11FrontmostApplicationSource::Cache {
     std::uint64_t connection = 0;  // the display's connection count when the atoms were interned
     Atoms atoms;
-    Window window = None;  // watched; None when nothing is known
+    Window window = None;     // watched; None when nothing is known
+    bool isOutdated = false;  // the server told of a change to `window`
     FrontmostApplication application;
+    bool listensOnRoot = false;  // to _NET_ACTIVE_WINDOW and focus changes, on this connection
 };
 
 X11FrontmostApplicationSource::X11FrontmostApplicationSource(X11Display& display)
     : display_(display), cache_(std::make_unique<Cache>()) {}
 
-X11FrontmostApplicationSource::~X11FrontmostApplicationSource() = default;
+X11FrontmostApplicationSource::~X11FrontmostApplicationSource() {
+    setChangeHandler({});
+}
+
+// Atoms and selections belong to a connection; a new one starts afresh.
+Display* X11FrontmostApplicationSource::open() {
+    Display* display = display_.get();
+    if (display != nullptr && cache_->connection != display_.connectionCount()) {
+        *cache_ = Cache{display_.connectionCount(),
+                        Atoms{XInternAtom(display, "_NET_ACTIVE_WINDOW", False),
+                              XInternAtom(display, "_NET_WM_NAME", False),
+                              XInternAtom(display, "UTF8_STRING", False),
+                              XInternAtom(display, "WM_STATE", False)},
+                        None,
+                        false,
+                        {},
+                        false};
+        listenOnRoot(display);
+    }
+    return display;
+}
 
 std::optional<FrontmostApplication> X11FrontmostApplicationSource::frontmostApplication() {
-    Display* display = display_.get();
+    Display* display = open();
     if (display == nullptr) {
         return std::nullopt;
     }
+    auto application = lookUp(display);
+    // The round trips above may have brought news along, which the socket
+    // will not announce again.
+    readEvents(display, QueuedAlready);
+    return application;
+}
+
+std::optional<FrontmostApplication> X11FrontmostApplicationSource::lookUp(Display* display) {
     Cache& cache = *cache_;
-    if (cache.connection != display_.connectionCount()) {
-        cache = Cache{display_.connectionCount(),
-                      Atoms{XInternAtom(display, "_NET_ACTIVE_WINDOW", False),
-                            XInternAtom(display, "_NET_WM_NAME", False),
-                            XInternAtom(display, "UTF8_STRING", False),
-                            XInternAtom(display, "WM_STATE", False)},
-                      None,
-                      {}};
-    }
-    const Window window = activeWindow(display, cache.atoms);
-    // After the round trip above, so that an end before it is in the queue.
-    if (cache.window != None && isOutdated(display, cache.atoms, cache.window)) {
+    const auto forget = [&] {
         XSelectInput(display, cache.window, NoEventMask);
         cache.window = None;
+        cache.isOutdated = false;
+    };
+    const Front front = activeWindow(display, cache.atoms);
+    // After the round trip above, so that an end before it is in the queue.
+    readEvents(display, QueuedAlready);
+    if (cache.window != None && cache.isOutdated) {
+        forget();
     }
-    if (window == None) {
+    if (front.window == None) {
         return std::nullopt;
     }
-    if (window != cache.window) {
+    if (front.window != cache.window) {
         if (cache.window != None) {
-            XSelectInput(display, cache.window, NoEventMask);
-            cache.window = None;
+            forget();
         }
-        if (!watch(display, window)) {
+        if (!watch(display, front)) {
             return std::nullopt;  // gone already
         }
-        cache.application = describe(display, cache.atoms, window);
-        cache.window = window;
+        cache.application = describe(display, cache.atoms, front.window);
+        cache.window = front.window;
     }
     return cache.application;
+}
+
+void X11FrontmostApplicationSource::setChangeHandler(ChangeHandler onMayHaveChanged) {
+    onChange_ = std::move(onMayHaveChanged);
+    X11Display::ReadHandler onReadable;
+    if (onChange_) {
+        onReadable = [this](Display* display) {
+            readEvents(display, QueuedAfterReading);
+        };
+    }
+    display_.setReadHandler(std::move(onReadable));
+    // Listening starts at once; a source that is not listening opens nothing to stop.
+    if (onChange_ || cache_->listensOnRoot) {
+        if (Display* display = open()) {
+            listenOnRoot(display);
+        }
+    }
+}
+
+// The window manager names the active window on the root; without one, the
+// focus moving to or from the root is told there, and leaving a window is
+// told on that window (see watch()).
+void X11FrontmostApplicationSource::listenOnRoot(Display* display) {
+    const bool isWanted = static_cast<bool>(onChange_);
+    if (cache_->listensOnRoot == isWanted) {
+        return;
+    }
+    XSelectInput(display, DefaultRootWindow(display),
+                 isWanted ? PropertyChangeMask | FocusChangeMask : NoEventMask);
+    XFlush(display);
+    cache_->listensOnRoot = isWanted;
+}
+
+// Notes what the server told: the watched window's end or a change of its
+// class or title, and whatever may have moved the focus. Nothing else on this
+// connection asks for events, so the rest can go. However many changes came,
+// the handler hears of them once: only the window in front when it looks counts.
+void X11FrontmostApplicationSource::readEvents(Display* display, int mode) {
+    Cache& cache = *cache_;
+    bool mayHaveChanged = false;
+    while (XEventsQueued(display, mode) > 0) {
+        XEvent event{};
+        XNextEvent(display, &event);
+        if (event.type == DestroyNotify) {
+            if (cache.window != None && event.xdestroywindow.window == cache.window) {
+                cache.isOutdated = true;
+                mayHaveChanged = true;
+            }
+        } else if (event.type == PropertyNotify) {
+            const Atom changed = event.xproperty.atom;
+            if (cache.window != None && event.xproperty.window == cache.window) {
+                const bool isClass = changed == XA_WM_CLASS;
+                cache.isOutdated = cache.isOutdated || isClass || changed == XA_WM_NAME ||
+                                   changed == cache.atoms.netWmName;
+                mayHaveChanged = mayHaveChanged || isClass;
+            } else if (event.xproperty.window == DefaultRootWindow(display)) {
+                mayHaveChanged = mayHaveChanged || changed == cache.atoms.netActiveWindow;
+            }
+        } else if (event.type == FocusIn || event.type == FocusOut) {
+            mayHaveChanged = mayHaveChanged || isFocusMove(event.xfocus);
+        }
+    }
+    if (mayHaveChanged && onChange_) {
+        onChange_();
+    }
 }
 
 }  // namespace thrumwise
