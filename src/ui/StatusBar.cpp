@@ -124,8 +124,11 @@ void StatusBar::render() {
                                         !state_.isInputMonitoringGranted());
 
     const bool connected = state_.isPluginConnected();
-    pluginDot_->setPixmap(dot(connected ? style::positive() : style::negative()));
-    pluginText_->setText(connected ? tr("Plugin Connected") : tr("Plugin Not Found"));
+    if (connected != shownConnected_) {
+        shownConnected_ = connected;
+        pluginDot_->setPixmap(dot(connected ? style::positive() : style::negative()));
+        pluginText_->setText(connected ? tr("Plugin Connected") : tr("Plugin Not Found"));
+    }
 
     const auto& active = state_.activeProfile();
     activeProfile_->setVisible(active.has_value());

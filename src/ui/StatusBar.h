@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <QWidget>
@@ -44,6 +45,8 @@ private:
     QLabel* lastInput_;
     QWidget* unmatched_;
     QLabel* unmatchedId_;
+    // What the plug-in line shows; none before the first rendering.
+    std::optional<bool> shownConnected_;
 };
 
 }  // namespace thrumwise
