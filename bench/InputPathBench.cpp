@@ -36,8 +36,8 @@ void BM_KeyPressThroughMonitorAndEngine(benchmark::State& state) {
     Logger quiet([](std::string_view) {});
     InputMonitor monitor(source, quiet);
     // Wired as the application wires it, so the display update is measured too.
-    QObject::connect(&monitor, &InputMonitor::lastInputEvent, &appState,
-                     [&appState](const std::string& text) { appState.setLastInputEvent(text); });
+    monitor.setOnLastInput(
+        [&appState](std::string text) { appState.setLastInputEvent(std::move(text)); });
     NullHaptics haptics;
     SteadyClock clock;
     test::ManualTimerFactory timers;

@@ -185,8 +185,8 @@ public:
                    }},
                   clock_, timers_, quiet_) {
         // Wired as the application wires them.
-        QObject::connect(&monitor_, &InputMonitor::lastInputEvent, &app_.state(),
-                         [this](const std::string& text) { app_.state().setLastInputEvent(text); });
+        monitor_.setOnLastInput(
+            [this](std::string text) { app_.state().setLastInputEvent(std::move(text)); });
         QObject::connect(&client_, &HapticClient::connectionChanged, &app_.state(),
                          &AppState::setPluginConnected);
         monitor_.start();

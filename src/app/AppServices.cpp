@@ -67,8 +67,8 @@ AppServices::AppServices(Logger& logger, AlertPresenter& alerts)
       installedApps_(discovery_) {
     QObject::connect(&haptics_, &HapticClient::connectionChanged, &state_,
                      &AppState::setPluginConnected);
-    QObject::connect(&inputMonitor_, &InputMonitor::lastInputEvent, &state_,
-                     [this](const std::string& text) { state_.setLastInputEvent(text); });
+    inputMonitor_.setOnLastInput(
+        [this](std::string text) { state_.setLastInputEvent(std::move(text)); });
     QObject::connect(&appMonitor_, &AppMonitor::frontmostBundleIdSeen, &state_,
                      &AppState::setFrontmostBundleId);
     QObject::connect(&appMonitor_, &AppMonitor::profileChosen, &state_,

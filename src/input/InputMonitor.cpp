@@ -206,7 +206,12 @@ void InputMonitor::handleKey(std::uint16_t keyCode, ModifierSet modifiers, bool 
 // Always queued, even on the GUI thread, so the display never updates inside the handler.
 void InputMonitor::postLastInput(std::string text) {
     QMetaObject::invokeMethod(
-        this, [this, text = std::move(text)] { Q_EMIT lastInputEvent(text); },
+        this,
+        [this, text = std::move(text)]() mutable {
+            if (onLastInput_) {
+                onLastInput_(std::move(text));
+            }
+        },
         Qt::QueuedConnection);
 }
 

@@ -6,6 +6,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,15 +44,15 @@ public:
     void addListener(InputListener& listener);
     void removeListener(InputListener& listener);
 
+    // Gets "⌨ " and a key name, or a mouse button with an arrow: what the
+    // user last did. Always called from the event loop after the event was
+    // handled, never inside the handler.
+    using LastInputHandler = std::function<void(std::string text)>;
+    void setOnLastInput(LastInputHandler handler) { onLastInput_ = std::move(handler); }
+
     bool isKeyHeld(std::uint16_t keyCode) const;
     bool isMouseButtonHeld(MouseButton button) const;
     ModifierSet heldModifiers() const;
-
-Q_SIGNALS:
-    // "⌨ " and a key name, or a mouse button with an arrow: what the user last
-    // did. Always sent from the event loop after the event was handled, never
-    // inside the handler.
-    void lastInputEvent(const std::string& text);
 
 private:
     void handle(const RawInputEvent& event);
@@ -74,6 +75,7 @@ private:
     // Removed ones are left as null until no event is being handed out.
     std::vector<InputListener*> listeners_;
     int notifyDepth_ = 0;
+    LastInputHandler onLastInput_;
     bool hasRemovedListeners_ = false;
 };
 

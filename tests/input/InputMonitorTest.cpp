@@ -24,9 +24,8 @@ struct Rig {
 
     Rig() {
         monitor.addListener(listener);
-        QObject::connect(&monitor, &InputMonitor::lastInputEvent, [this](const std::string& text) {
-            posted << QString::fromStdString(text);
-        });
+        monitor.setOnLastInput(
+            [this](const std::string& text) { posted << QString::fromStdString(text); });
         monitor.start();
     }
 
