@@ -151,6 +151,9 @@ private Q_SLOTS:
         const std::vector<GameProfile> profiles{
             test::profile("P", std::string("bad \xff name"), "b")};
         QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles(profiles));
+        GameProfile late = test::profile("P", "Arena", "b");
+        late.updatedAt = *parseIsoDate("9999-12-31T23:59:59Z") + std::chrono::seconds(1);
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({late}));
     }
 
     void rejectsMalformedDocuments() {
@@ -191,6 +194,7 @@ private Q_SLOTS:
         mapping("cooldownMs", R"("160")", "should be an integer, not a string");
         mapping("cooldownMs", "1.5", "should be an integer");
         mapping("cooldownMs", "9223372036854775808", "is outside");
+        mapping("cooldownMs", "1e19", "is outside");
         mapping("holdRepeatIntervalMs", "true", "should be an integer, not a boolean");
         mapping("triggerOnHold", R"("true")", "should be a boolean");
         mapping("triggerOnHold", "null", "should be a boolean, not a null");

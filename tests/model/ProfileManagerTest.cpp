@@ -2,6 +2,8 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -127,6 +129,20 @@ private Q_SLOTS:
         QVERIFY(store.log.lines()[0].starts_with("[ProfileManager] Failed to save profiles: "));
         QCOMPARE(readFile(store.file + QStringLiteral("/keep")), QByteArray("kept"));
         QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+    }
+
+    // A reader that still has the old file keeps it whole.
+    void aSaveReplacesTheFileInsteadOfWritingIntoIt() {
+        Store store;
+        store.manager.saveProfiles({test::profile("OLD", "Old", "b")});
+        const QByteArray old = readFile(store.file);
+        const QString reader = store.root.filePath(QStringLiteral("reader"));
+        QCOMPARE(::link(QFile::encodeName(store.file).constData(),
+                        QFile::encodeName(reader).constData()),
+                 0);
+        store.manager.saveProfiles({});
+        QCOMPARE(readFile(reader), old);
+        QCOMPARE(readFile(store.file), QByteArray("[]"));
     }
 
     void anEncodingFailureLeavesTheFileUntouched() {

@@ -69,6 +69,8 @@ private Q_SLOTS:
         server.setReply("/fits", Reply::answer(200, std::string(16, 'x')));
         server.setReply("/large", Reply::answer(200, std::string(17, 'x')));
         server.setReply("/garbage", test::LoopbackHttpServer::garbage());
+        server.setReply("/moved", Reply::raw("HTTP/1.1 302 Found\r\nLocation: /ok\r\n"
+                                             "Content-Length: 0\r\n\r\n"));
         HttpClient keeping({.timeout = 2s, .maxBodyBytes = 16});
         HttpClient discarding({.timeout = 2s});
 
@@ -82,16 +84,18 @@ private Q_SLOTS:
                                                       {keeping, "/empty", 204, ""},
                                                       {keeping, "/broken", 500, "oops"},
                                                       {keeping, "/fits", 200, std::string(16, 'x')},
+                                                      {keeping, "/moved", 302, ""},
                                                       {discarding, "/ok", 200, ""}}) {
             const HttpResponse response = get(expected.client, server.url(expected.path));
             QVERIFY2(!response.isTransportError(), response.error.c_str());
             QCOMPARE(response.status, expected.status);
             QCOMPARE(response.body, expected.body);
         }
-        for (const char* path : {"/large", "/garbage"}) {
-            const HttpResponse response = get(keeping, server.url(path));
+        for (const std::string& url :
+             {server.url("/large"), server.url("/garbage"), std::string("file:///etc/hostname")}) {
+            const HttpResponse response = get(keeping, url);
             QVERIFY2(response.isTransportError() && response.status == 0 && response.body.empty(),
-                     path);
+                     url.c_str());
         }
     }
 
@@ -125,6 +129,17 @@ private Q_SLOTS:
                  response.error.c_str());
         QCOMPARE(response.status, 0L);
         QVERIFY(millisBetween(start, Clock::now()) < 1000);
+    }
+
+    // A user's proxy settings never route a loopback request elsewhere.
+    void loopbackIsNeverReachedThroughAProxy() {
+        test::LoopbackHttpServer server;
+        const test::RefusingPort proxy;
+        HttpClient client({.timeout = 2s});
+        qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(proxy.port()));
+        const HttpResponse response = get(client, server.url("/status"));
+        qunsetenv("http_proxy");
+        QVERIFY2(response.status == 200, response.error.c_str());
     }
 
     void theConnectionIsKeptForTheNextRequest() {

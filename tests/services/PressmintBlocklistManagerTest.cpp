@@ -98,6 +98,17 @@ private Q_SLOTS:
         QVERIFY2(line.starts_with(prefix) && line.size() > prefix.size(), line.c_str());
     }
 
+    void aSilentCompanionFailsTheCallAfterTwoSeconds() {
+        Fixture fixture;
+        fixture.companion.setReply(kRemove, Reply::silence());
+        const auto start = std::chrono::steady_clock::now();
+        fixture.manager.unblockApp("old");
+        const Lines lines = fixture.linesOnceThere(1);
+        QVERIFY(std::chrono::steady_clock::now() - start >= 1900ms);
+        QCOMPARE(lines.size(), std::size_t{1});
+        QVERIFY(lines[0].starts_with("[PressmintBlocklist] /blocked-apps/remove failed: "));
+    }
+
     // A slow answer to the unblock must not let the block overtake it, or the
     // companion would end with the game unblocked.
     void requestsReachTheCompanionOneAtATimeInCallOrder() {

@@ -137,6 +137,17 @@ private Q_SLOTS:
         QCOMPARE(fixture.steps, steps);
     }
 
+    void aSilentEndpointEndsTheCheckQuietlyAfterTenSeconds() {
+        test::LoopbackHttpServer endpoint;
+        endpoint.setReply("/check-update", Reply::silence());
+        Fixture fixture(endpoint.url(""));
+        const auto start = std::chrono::steady_clock::now();
+        fixture.service.checkForUpdates();
+        QVERIFY(fixture.finished.wait(20000));
+        QVERIFY(std::chrono::steady_clock::now() - start >= 9500ms);
+        QVERIFY(fixture.steps.isEmpty());
+    }
+
     void anUnreachableOrInvalidEndpointEndsSilently() {
         const test::RefusingPort nothing;
         for (const std::string& endpoint :
