@@ -498,7 +498,7 @@ private Q_SLOTS:
         QVERIFY(stage.xdotool(QStringLiteral("key space")));
         VERIFY_SEEN(*app, app->waitForLines(kFiring));
         QVERIFY(app->isRunning());
-        QCOMPARE(updates.requestCount(), std::size_t{1});
+        QCOMPARE(updates.requests().size(), std::size_t{1});
     }
 };
 
