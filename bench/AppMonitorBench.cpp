@@ -3,6 +3,7 @@
 // focused and when the focus moves to the other of two windows before every
 // poll; and one monitor poll that finds a new identifier and searches 1,000
 // profiles for it, its queued state updates included.
+#include "ManyProfiles.h"
 #include "common/Logger.h"
 #include "focus/AppMonitor.h"
 #include "platform/FrontmostApplicationSource.h"
@@ -11,7 +12,6 @@
 #include "state/AppState.h"
 #include "support/AppStateFixture.h"
 #include "support/ManualTimerFactory.h"
-#include "support/SampleProfiles.h"
 #include "support/TestWindow.h"
 #include "support/XvfbServer.h"
 
@@ -210,7 +210,7 @@ void monitorPollWithChange(benchmark::State& state) {
     test::AppStateFixture app;
     AppState& appState = app.state();
     // Each profile with a handful of mappings, as they are copied on a switch.
-    auto profiles = test::manyProfiles(profileCount, 8);
+    auto profiles = bench::manyProfiles(profileCount, 8);
     appState.setProfiles(profiles);
     AlternatingSource source;
     // The last profile in the list, and an application without one: both

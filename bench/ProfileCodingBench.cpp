@@ -1,7 +1,7 @@
 // Decoding and encoding a large profiles file, beside the floor: a plain
 // nlohmann::json parse of the same bytes.
+#include "ManyProfiles.h"
 #include "model/ProfileCoding.h"
-#include "support/SampleProfiles.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
@@ -11,7 +11,7 @@ namespace {
 using namespace thrumwise;
 
 const std::vector<GameProfile>& largeProfileList() {
-    static const auto profiles = test::manyProfiles(1000, 20);
+    static const auto profiles = bench::manyProfiles(1000, 20);
     return profiles;
 }
 

@@ -2,6 +2,7 @@
 // 1,000 profiles of 20 mappings each: through the real editor, whose save is
 // written off the GUI thread, beside the same edit saved on the GUI thread as
 // the store alone would do it.
+#include "ManyProfiles.h"
 #include "model/ProfileManager.h"
 #include "state/AppState.h"
 #include "support/AppStateFixture.h"
@@ -26,7 +27,7 @@ constexpr int kMappingsEach = 20;
 // The edit as the editor makes it, but saved on the calling thread.
 void keystrokeSavedOnTheGuiThread(benchmark::State& state) {
     test::AppStateFixture app;
-    app.state().setProfiles(test::manyProfiles(kProfiles, kMappingsEach));
+    app.state().setProfiles(bench::manyProfiles(kProfiles, kMappingsEach));
     int keys = 0;
     for (auto _ : state) {
         std::vector<GameProfile> profiles = app.state().profiles();
@@ -41,7 +42,7 @@ void keystrokeSavedOnTheGuiThread(benchmark::State& state) {
 // A real keystroke in the editor's name field; the save goes to the queue.
 void keystrokeInTheEditor(benchmark::State& state) {
     test::AppStateFixture app;
-    app.state().setProfiles(test::manyProfiles(kProfiles, kMappingsEach));
+    app.state().setProfiles(bench::manyProfiles(kProfiles, kMappingsEach));
     NoAppIcons icons;
     test::RecordingHaptics haptics;
     test::FixtureDesktop desktop;

@@ -22,16 +22,16 @@ private Q_SLOTS:
                             "wave\\x1b[2J\\x7f"}));
     }
 
+    // A sink that yields half-way would interleave lines without the logger's lock.
     void linesFromManyThreadsStayWhole() {
         std::vector<std::string> lines;
         Logger logger([&](std::string_view line) {
-            // A sink that yields half-way would interleave without the logger's lock.
             std::string copy(line.substr(0, line.size() / 2));
             std::this_thread::yield();
-            copy += line.substr(line.size() / 2);
-            lines.push_back(std::move(copy));
+            lines.push_back(copy + std::string(line.substr(line.size() / 2)));
         });
-        std::vector<std::thread> writers;
+        std::vector<std::jthread> writers;
+        writers.reserve(4);
         for (int t = 0; t < 4; ++t) {
             writers.emplace_back([&logger, t] {
                 for (int i = 0; i < 500; ++i) {
@@ -39,9 +39,7 @@ private Q_SLOTS:
                 }
             });
         }
-        for (auto& writer : writers) {
-            writer.join();
-        }
+        writers.clear();
         QCOMPARE(lines.size(), std::size_t{2000});
         for (const std::string& line : lines) {
             QVERIFY2(line.starts_with("writer ") && line.find("writer", 1) == std::string::npos,

@@ -16,30 +16,20 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         qint64 firstTickMs = -1;
-        auto timer = factory.startRepeating(20ms, [&] {
-            if (ticks++ == 0) {
-                firstTickMs = clock.elapsed();
-            }
-        });
+        auto timer = factory.startRepeating(
+            20ms, [&] { firstTickMs = ticks++ == 0 ? clock.elapsed() : firstTickMs; });
         QTRY_VERIFY(ticks >= 3);
         QVERIFY(firstTickMs >= 15);  // never before the first interval has passed
-    }
-
-    void destroyingTheTimerStopsIt() {
-        QtTimerFactory factory;
-        int ticks = 0;
-        auto timer = factory.startRepeating(5ms, [&] { ++ticks; });
-        QTRY_VERIFY(ticks >= 1);
         timer.reset();
         const int seen = ticks;
-        QTest::qWait(50);
+        QTest::qWait(60);
         QCOMPARE(ticks, seen);
     }
 
     void aTickMayDestroyItsOwnTimer() {
         QtTimerFactory factory;
         std::unique_ptr<RepeatingTimer> timer;
-        std::string captured = "kept alive during the tick";
+        const std::string captured = "kept alive during the tick";
         int ticks = 0;
         timer = factory.startRepeating(5ms, [&, copy = captured] {
             ++ticks;

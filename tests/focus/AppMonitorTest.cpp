@@ -20,8 +20,7 @@ public:
         return current;
     }
     void setChangeHandler(ChangeHandler handler) override { onChange = std::move(handler); }
-
-    void tellOfChange() {
+    void tellOfChange() const {
         if (onChange) {
             onChange();
         }
@@ -32,14 +31,15 @@ public:
     ChangeHandler onChange;
 };
 
-GameProfile disabled(GameProfile profile) {
-    profile.isEnabled = false;
-    return profile;
+// A look the monitor queued, then what that look queued in turn.
+void runQueuedLook() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
 }
 
-// A started monitor over two profiles, Arena and Quest. What it reports is
-// written down in `told` ("front <id>", "profile <id>") and the chosen
-// profile becomes the active one, as the application does with it.
+// A started monitor over the profiles Arena and Quest. What it tells is written
+// down in `told` ("front <id>", "profile <id>"), and the chosen profile becomes
+// the active one, as the application does with it.
 struct Rig {
     test::LogRecorder log;
     FakeFrontmostSource source;
@@ -70,15 +70,7 @@ struct Rig {
     // One poll with `bundleId` in front, then what it queued runs.
     void focus(Id bundleId, Id name = std::nullopt) {
         source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
-        poll();
-    }
-    void poll() {
         timers.tickAll();
-        QCoreApplication::sendPostedEvents();
-    }
-    // A look the monitor queued, then what that look queued in turn.
-    static void runQueuedLook() {
-        QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents();
     }
 };
@@ -89,80 +81,78 @@ class AppMonitorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startingLogsAtOnceAndPollsOneIntervalLater() {
+    // Polls from one interval after the start; told at every poll that finds an
+    // application, looked up on a change only, both after the poll, identifier first.
+    void theIdentifierIsToldOnEveryPollAndBeforeTheProfile() {
         Rig rig;
-        QCOMPARE(rig.log.lines(), Lines{"[AppMonitor] Started monitoring frontmost application"});
         QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));
-        rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
+        rig.timers.tickAll();  // no application in front: nothing
+        rig.source.current = FrontmostApplication{"com.example.quest", std::nullopt};
+        rig.timers.tickAll();
+        QVERIFY(rig.told.empty());  // nothing inside the poll
         QCoreApplication::sendPostedEvents();
-        QVERIFY(rig.told.empty());  // nothing before the first tick
-        rig.poll();
-        QCOMPARE(rig.told, (Lines{"front com.example.arena", "profile ARENA"}));
-    }
-
-    void profilesFollowTheApplicationInFront() {
-        Rig rig;
-        rig.log.clear();
-        rig.focus("com.example.arena");
-        QCOMPARE(rig.activeId, Id("ARENA"));
-        rig.focus("COM.EXAMPLE.ARENA");  // identifiers are case-sensitive
-        QCOMPARE(rig.activeId, std::nullopt);
-        rig.focus("org.example.browser");  // none equals none: nothing more
-        rig.focus("com.example.arena");
-        QCOMPARE(rig.activeId, Id("ARENA"));
+        rig.focus("com.example.quest");
+        QCOMPARE(rig.told,
+                 (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
         QCOMPARE(rig.log.lines(),
-                 (Lines{"[AppMonitor] Activated profile: Arena for com.example.arena",
-                        "[AppMonitor] No profile for: COM.EXAMPLE.ARENA",
-                        "[AppMonitor] Activated profile: Arena for com.example.arena"}));
+                 (Lines{"[AppMonitor] Started monitoring frontmost application",
+                        "[AppMonitor] Activated profile: Quest for com.example.quest"}));
     }
 
-    void theFirstEnabledProfileForTheIdentifierWins() {
+    void theFirstEnabledProfileWithTheExactIdentifierWins() {
         Rig rig;
         const auto first = test::profile("FIRST", "First", "game");
         const auto second = test::profile("SECOND", "Second", "game");
-        for (const auto& [profiles, expected] :
-             std::vector<std::pair<std::vector<GameProfile>, Id>>{
-                 {{first, second}, "FIRST"},
-                 {{disabled(first), second}, "SECOND"},
-                 {{disabled(first), disabled(second)}, std::nullopt}}) {
+        auto off = [](GameProfile profile) {
+            profile.isEnabled = false;
+            return profile;
+        };
+        for (const auto& [profiles, front, expected] :
+             std::vector<std::tuple<std::vector<GameProfile>, std::string, Id>>{
+                 {{first, second}, "game", "FIRST"},
+                 {{off(first), second}, "game", "SECOND"},
+                 {{off(first), off(second)}, "game", std::nullopt},
+                 {{first}, "GAME", std::nullopt}}) {
             rig.profiles = profiles;
             rig.focus("elsewhere");
-            rig.focus("game");
+            rig.focus(front);
             QCOMPARE(rig.activeId, expected);
         }
+        rig.log.clear();
+        rig.focus("org.example.browser");  // none equals none: nothing said
+        rig.profiles = {first};
+        rig.focus("game");
+        QCOMPARE(rig.log.lines(), Lines{"[AppMonitor] Activated profile: First for game"});
+        rig.focus("other");
+        QCOMPARE(rig.log.lines().back(), std::string("[AppMonitor] No profile for: other"));
     }
 
-    void aWindowWithoutIdentifierKeepsTheProfile() {
+    // Every change is told to the hook; the last identifier outlives a stop,
+    // and a window without one keeps the profile.
+    void aWindowWithoutIdentifierOrAStopKeepsTheProfile() {
         Rig rig;
-        std::vector<std::pair<Id, Id>> changes;
-        rig.monitor.setOnAppChanged(
-            [&](const auto& id, const auto& name) { changes.emplace_back(id, name); });
+        Lines changes;
+        rig.monitor.setOnAppChanged([&](const Id& id, const Id& name) {
+            changes.push_back(id.value_or("-") + " " + name.value_or("-"));
+        });
         rig.focus("com.example.arena", "Arena");
-        rig.log.clear();
-        rig.told.clear();
-
         rig.focus(std::nullopt, "Untitled");
         rig.focus("com.example.arena");  // a change again, but the profile is already active
-        QCOMPARE(rig.told, (Lines{"front -", "front com.example.arena"}));
-        QCOMPARE(changes.size(), std::size_t{3});
-        QCOMPARE(changes[1].second, Id("Untitled"));
-        QVERIFY(rig.log.lines().empty());
-    }
-
-    // Told at every poll with an application in front, looked up on a change
-    // only, and both only after the poll, the identifier first.
-    void theIdentifierIsToldOnEveryPollAndBeforeTheProfile() {
-        Rig rig;
-        rig.poll();  // no application in front: nothing
-        rig.source.current = FrontmostApplication{"com.example.quest", std::nullopt};
-        rig.timers.tickAll();
-        QVERIFY(rig.told.empty());
-        QCOMPARE(rig.log.lines().back(),
-                 std::string("[AppMonitor] Activated profile: Quest for com.example.quest"));
-        QCoreApplication::sendPostedEvents();
-        rig.poll();
-        QCOMPARE(rig.told,
-                 (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
+        rig.log.clear();
+        rig.monitor.stopMonitoring();
+        rig.monitor.stopMonitoring();  // logs also when stopped
+        QCOMPARE(rig.timers.runningCount(), std::size_t{0});
+        rig.activeId.reset();
+        rig.monitor.startMonitoring();
+        rig.monitor.startMonitoring();  // replaces, never doubles the poll
+        QCOMPARE(rig.timers.runningCount(), std::size_t{1});
+        rig.focus("com.example.arena");  // no change: nothing looked up
+        QCOMPARE(rig.told, (Lines{"front com.example.arena", "profile ARENA", "front -",
+                                  "front com.example.arena", "front com.example.arena"}));
+        QCOMPARE(changes, (Lines{"com.example.arena Arena", "- Untitled", "com.example.arena -"}));
+        const std::string started = "[AppMonitor] Started monitoring frontmost application";
+        const std::string stopped = "[AppMonitor] Stopped monitoring";
+        QCOMPARE(rig.log.lines(), (Lines{stopped, stopped, started, started}));
     }
 
     // However many changes the source tells of before the next turn of the
@@ -176,7 +166,7 @@ private Q_SLOTS:
         rig.source.tellOfChange();
         rig.source.tellOfChange();
         QCOMPARE(rig.source.looks, 0);  // never inside the source's own call
-        Rig::runQueuedLook();
+        runQueuedLook();
         QCOMPARE(rig.source.looks, 1);
         QCOMPARE(rig.told, (Lines{"front com.example.quest", "profile QUEST"}));
         QCOMPARE(rig.log.lines(),
@@ -184,11 +174,10 @@ private Q_SLOTS:
 
         rig.source.current = FrontmostApplication{"com.example.arena", std::nullopt};
         rig.source.tellOfChange();  // a later change is looked at again
-        Rig::runQueuedLook();
+        runQueuedLook();
         QCOMPARE(rig.source.looks, 2);
         QCOMPARE(rig.activeId, Id("ARENA"));
-        QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));  // the poll goes on
-        rig.poll();
+        rig.focus("com.example.arena");  // the poll goes on beside it
         QCOMPARE(rig.source.looks, 3);
     }
 
@@ -212,27 +201,12 @@ private Q_SLOTS:
             source.tellOfChange();
             monitor.stopMonitoring();
             QVERIFY(!source.onChange);
-            Rig::runQueuedLook();
+            runQueuedLook();
             QCOMPARE(source.looks, 0);
             monitor.startMonitoring();
             QVERIFY(source.onChange);
         }
         QVERIFY(!source.onChange);
-    }
-
-    void stoppingAndStartingAgainRemembersTheLastApplication() {
-        Rig rig;
-        rig.focus("com.example.arena");
-        rig.activeId.reset();
-        rig.monitor.stopMonitoring();
-        QCOMPARE(rig.timers.runningCount(), std::size_t{0});
-        rig.monitor.stopMonitoring();
-        QCOMPARE(rig.log.count("[AppMonitor] Stopped monitoring"), std::size_t{2});
-        rig.monitor.startMonitoring();
-        rig.monitor.startMonitoring();  // replaces, never doubles the poll
-        QCOMPARE(rig.timers.runningCount(), std::size_t{1});
-        rig.poll();
-        QVERIFY(!rig.activeId);  // same application: no change, nothing activated
     }
 };
 

@@ -1,7 +1,6 @@
 #include "input/InputMonitor.h"
 #include "support/FakeEventSource.h"
 #include "support/LogRecorder.h"
-#include "support/RecordingInputListener.h"
 
 #include <QTest>
 
@@ -10,16 +9,44 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-constexpr const char* kStarted = "[InputMonitor] Started monitoring keyboard and mouse input";
-constexpr const char* kStopped = "[InputMonitor] Stopped monitoring";
+// Writes down what it hears ("keyDown <code> <name or -> <modifiers>",
+// "mouseUp <button> <modifiers>"), then runs `hook` if there is one.
+struct Recorder final : InputListener {
+    explicit Recorder(Lines& into) : calls(into) {}
+    void keyDown(std::uint16_t code, std::optional<std::string_view> name,
+                 ModifierSet held) override {
+        note("keyDown " + std::to_string(code) + " " + std::string(name.value_or("-")), held);
+    }
+    void keyUp(std::uint16_t code, std::optional<std::string_view> name,
+               ModifierSet held) override {
+        note("keyUp " + std::to_string(code) + " " + std::string(name.value_or("-")), held);
+    }
+    void mouseDown(MouseButton button, ModifierSet held) override {
+        note("mouseDown " + std::string(rawValue(button)), held);
+    }
+    void mouseUp(MouseButton button, ModifierSet held) override {
+        note("mouseUp " + std::string(rawValue(button)), held);
+    }
+    void note(std::string call, ModifierSet held) {
+        for (const ModifierKey modifier : allCases<ModifierKey>()) {
+            call += held.contains(modifier) ? " " + std::string(rawValue(modifier)) : "";
+        }
+        calls.push_back(std::move(call));
+        if (hook) {
+            hook();
+        }
+    }
+    Lines& calls;
+    std::function<void()> hook;
+};
 
 // A started monitor on a fake source, with a listener writing its calls down.
 struct Rig {
     test::FakeEventSource source;
     test::LogRecorder log;
     InputMonitor monitor{source, log.logger()};
-    test::RecordingInputListener listener;
-    Lines& calls = listener.calls;
+    Lines calls;
+    Recorder listener{calls};
     QStringList posted;
 
     Rig() {
@@ -28,9 +55,8 @@ struct Rig {
             [this](const std::string& text) { posted << QString::fromStdString(text); });
         monitor.start();
     }
-
     // What was posted for display, once the queued posts have run.
-    QStringList posts() {
+    QStringList posts() const {
         QCoreApplication::sendPostedEvents();
         return posted;
     }
@@ -42,51 +68,39 @@ class InputMonitorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void holdingAKeyReportsOnePressAndPostsEveryRepeat() {
-        Rig rig;
-        rig.source.keyDown(0);
-        rig.source.keyDown(0);  // auto-repeat
-        rig.source.keyDown(0);
-        QVERIFY(rig.monitor.isKeyHeld(0));
-        rig.source.keyUp(0);
-
-        QCOMPARE(rig.calls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
-        QVERIFY(!rig.monitor.isKeyHeld(0));
-        QVERIFY(rig.posted.isEmpty());                                 // never inside the handler
-        QCOMPARE(rig.posts(), QStringList(3, QStringLiteral("⌨ A")));  // releases post nothing
-    }
-
-    void keyEventsCarryTheirOwnModifiersAndNames() {
+    // Auto-repeat is one press; each repeat is shown again, never inside the handler.
+    void keysCarryTheirOwnModifiersAndAreReportedOncePerPress() {
         Rig rig;
         rig.source.keyUp(3);  // reported even when not held
-        rig.source.keyDown(11,
-                           ModifierFlags::shift | ModifierFlags::command | 0x100 /* side bit */);
+        rig.source.keyDown(11, ModifierFlags::shift | ModifierFlags::command | 0x100 /* side */);
+        rig.source.keyDown(11, ModifierFlags::shift);
+        QVERIFY(rig.monitor.isKeyHeld(11));
         rig.source.keyUp(11, ModifierFlags::control | ModifierFlags::option);
+        QVERIFY(!rig.monitor.isKeyHeld(11));
         QVERIFY((rig.monitor.heldModifiers() ==
                  ModifierSet{ModifierKey::control, ModifierKey::option}));
         rig.source.keyDown(117);
         QCOMPARE(rig.calls, (Lines{"keyUp 3 F", "keyDown 11 B shift command",
                                    "keyUp 11 B control option", "keyDown 117 -"}));
-        QCOMPARE(rig.posts(), (QStringList{QStringLiteral("⌨ B"), QStringLiteral("⌨ Key117")}));
+        QVERIFY(rig.posted.isEmpty());
+        QCOMPARE(rig.posts(), (QStringList{QStringLiteral("⌨ B"), QStringLiteral("⌨ B"),
+                                           QStringLiteral("⌨ Key117")}));
     }
 
+    // Other buttons and codes no keyboard sends are ignored.
     void mouseEventsCarryTheModifiersOfTheLastKeyboardEvent() {
         Rig rig;
-        rig.source.mouse(RawInputType::rightMouseUp);       // reported even when not held
-        rig.source.modifiersChanged(ModifierFlags::shift);  // Shift alone calls nothing
-        QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
+        rig.source.mouse(RawInputType::rightMouseUp);  // reported even when not held
+        rig.source.send({RawInputType::modifiersChanged, 0, ModifierFlags::shift});
         rig.source.send({RawInputType::leftMouseDown, 0, ModifierFlags::command});
         QVERIFY(rig.monitor.isMouseButtonHeld(MouseButton::left));
         rig.source.mouse(RawInputType::leftMouseUp);
         QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::left));
-        rig.source.modifiersChanged(0);
+        rig.source.send({RawInputType::modifiersChanged, 0, 0});
         rig.source.mouse(RawInputType::rightMouseDown);
-        // Other buttons and codes no keyboard sends are ignored.
         rig.source.mouse(RawInputType::otherMouseDown);
-        rig.source.mouse(RawInputType::otherMouseUp);
         rig.source.keyDown(65536);
         rig.source.keyDown(-1);
-
         QCOMPARE(rig.calls, (Lines{"mouseUp right", "mouseDown left shift", "mouseUp left shift",
                                    "mouseDown right"}));
         QCOMPARE(rig.posts(),
@@ -94,31 +108,32 @@ private Q_SLOTS:
                               QStringLiteral("🖱 Left ↑"), QStringLiteral("🖱 Right ↓")}));
     }
 
+    // A key held across a stop is reported again on its next key-down.
     void startsOnceAndStopForgetsHeldKeysAndButtonsButNotModifiers() {
         Rig rig;
         rig.monitor.start();
-        QCOMPARE(rig.source.startCount, 1);
         rig.source.keyDown(0, ModifierFlags::shift);
         rig.source.mouse(RawInputType::rightMouseDown);
-
         rig.monitor.stop();
-        QVERIFY(!rig.monitor.isMonitoring() && !rig.source.isDelivering());
-        QVERIFY(!rig.monitor.isKeyHeld(0));
-        QVERIFY(!rig.monitor.isMouseButtonHeld(MouseButton::right));
-        QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
         rig.monitor.stop();  // logs also when stopped
-        QCOMPARE(rig.source.stopCount, 1);
-
-        // A key held across the stop is reported again on its next key-down.
+        QVERIFY(!rig.monitor.isMonitoring());
+        QVERIFY(!rig.monitor.isKeyHeld(0) && !rig.monitor.isMouseButtonHeld(MouseButton::right));
+        QVERIFY(rig.monitor.heldModifiers() == ModifierSet{ModifierKey::shift});
         rig.monitor.start();
         rig.source.keyDown(0);
         QCOMPARE(rig.calls.back(), std::string("keyDown 0 A"));
-        QCOMPARE(rig.log.lines(), (Lines{kStarted, kStopped, kStopped, kStarted}));
+        QVERIFY(rig.source.startCount == 2 && rig.source.stopCount == 1);
+        const std::string started = "[InputMonitor] Started monitoring keyboard and mouse input";
+        const std::string stopped = "[InputMonitor] Stopped monitoring";
+        QCOMPARE(rig.log.lines(), (Lines{started, stopped, stopped, started}));
     }
 
-    void aFailedStartIsLoggedAndRetriedLater() {
+    // A failed start and a lost source leave the monitor stopped, ready to start again.
+    void aFailedStartOrALostSourceIsRetriedLater() {
         Rig rig;
-        rig.monitor.stop();
+        rig.source.keyDown(5);
+        rig.source.lose();
+        QVERIFY(!rig.monitor.isMonitoring() && !rig.monitor.isKeyHeld(5));
         rig.log.clear();
         rig.source.startSucceeds = false;
         rig.monitor.start();
@@ -131,39 +146,13 @@ private Q_SLOTS:
         QVERIFY(rig.monitor.isMonitoring());
     }
 
-    // Each listener hears an event in the order added; one that removes
-    // listeners while called does not keep the rest from hearing it.
-    void listenersHearEachEventInOrderUntilRemoved() {
-        struct Remover final : InputListener {
-            Rig& rig;
-            const test::RecordingInputListener& next;
-            explicit Remover(Rig& r, const test::RecordingInputListener& n) : rig(r), next(n) {}
-            void keyDown(std::uint16_t, std::optional<std::string_view>, ModifierSet) override {
-                rig.calls.push_back(next.calls.empty() ? "remover first" : "remover late");
-                rig.monitor.removeListener(rig.listener);
-                rig.monitor.removeListener(*this);
-            }
-        };
-        Rig rig;
-        test::RecordingInputListener last;
-        Remover remover(rig, last);
-        rig.monitor.addListener(remover);
-        rig.monitor.addListener(last);
-        rig.source.keyDown(0);
-        rig.source.keyUp(0);
-        QCOMPARE(rig.calls, (Lines{"keyDown 0 A", "remover first"}));
-        QCOMPARE(last.calls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
-        rig.monitor.removeListener(last);
-        rig.source.keyDown(0);
-        QCOMPARE(last.calls.size(), std::size_t{2});
-    }
-
+    // In the order added; one that removes listeners while called keeps no one from hearing.
     // The focus left the session with keys, Shift and both buttons held: the
     // releases the source makes up are handled as real ones, but the last-input
     // line keeps showing what the user last did.
     void releasesOnFocusLossForgetWhatWasHeldWithoutPosting() {
         Rig rig;
-        rig.source.modifiersChanged(ModifierFlags::shift);
+        rig.source.send({RawInputType::modifiersChanged, 56, ModifierFlags::shift});
         rig.source.keyDown(0, ModifierFlags::shift);
         rig.source.keyDown(11, ModifierFlags::shift);
         rig.source.mouse(RawInputType::leftMouseDown);
@@ -192,15 +181,21 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("⌨ A"), QStringLiteral("🖱 Left ↑")}));
     }
 
-    void aLostSourceLeavesTheMonitorStoppedAndRestartable() {
+    void listenersHearEachEventInOrderUntilRemoved() {
         Rig rig;
-        rig.source.keyDown(5);
-        rig.source.lose();
-        QVERIFY(!rig.monitor.isMonitoring());
-        QVERIFY(!rig.monitor.isKeyHeld(5));
-        rig.monitor.start();
-        QVERIFY(rig.monitor.isMonitoring());
-        QCOMPARE(rig.source.startCount, 2);
+        Recorder remover(rig.calls);
+        remover.hook = [&] {
+            rig.monitor.removeListener(rig.listener);
+            rig.monitor.removeListener(remover);
+        };
+        Lines lastCalls;
+        Recorder last(lastCalls);
+        rig.monitor.addListener(remover);
+        rig.monitor.addListener(last);
+        rig.source.keyDown(0);
+        rig.source.keyUp(0);
+        QCOMPARE(rig.calls, Lines(2, "keyDown 0 A"));
+        QCOMPARE(lastCalls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
     }
 };
 

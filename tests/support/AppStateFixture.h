@@ -16,7 +16,7 @@
 
 namespace thrumwise::test {
 
-// Remembers every block and unblock request, in order ("block X", "unblock X").
+// Remembers every request, in order: "block X", "unblock X".
 class RecordingBlocklist final : public CompanionBlocklist {
 public:
     void blockApp(const std::string& bundleId) override { calls.push_back("block " + bundleId); }
@@ -31,16 +31,21 @@ public:
 // folder, a recording blocklist, and a record of what was handed to the engine.
 class AppStateFixture {
 public:
-    AppStateFixture();
-
     AppState& state() { return *state_; }
     // A second state over the same settings and files, as at the next launch.
-    std::unique_ptr<AppState> relaunch();
+    std::unique_ptr<AppState> relaunch() {
+        return std::make_unique<AppState>(
+            AppState::Services{settings, store, saveQueue, blocklist,
+                               [this](const std::optional<GameProfile>& profile) {
+                                   handedToEngine.push_back(profile);
+                               }},
+            true);
+    }
 
     QTemporaryDir folder;
     LogRecorder log;
-    QSettings settings;
-    ProfileManager store;
+    QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+    ProfileManager store{folder.filePath(QStringLiteral("Thrumwise")), log.logger()};
     ProfileSaveQueue saveQueue{[this](const std::vector<GameProfile>& profiles) {
         return store.saveProfiles(profiles);
     }};
@@ -48,7 +53,7 @@ public:
     std::vector<std::optional<GameProfile>> handedToEngine;
 
 private:
-    std::unique_ptr<AppState> state_;
+    std::unique_ptr<AppState> state_ = relaunch();
 };
 
 }  // namespace thrumwise::test

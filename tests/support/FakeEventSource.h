@@ -2,6 +2,8 @@
 
 #include "platform/GlobalEventSource.h"
 
+#include <utility>
+
 namespace thrumwise::test {
 
 // Hands events straight to the input monitor, as the platform's source would.
@@ -9,21 +11,16 @@ class FakeEventSource final : public GlobalEventSource {
 public:
     bool start(EventHandler onEvent, LostHandler onLost) override {
         ++startCount;
-        if (!startSucceeds) {
-            return false;
+        if (startSucceeds) {
+            onEvent_ = std::move(onEvent);
+            onLost_ = std::move(onLost);
         }
-        onEvent_ = std::move(onEvent);
-        onLost_ = std::move(onLost);
-        return true;
+        return startSucceeds;
     }
-
     void stop() override {
         ++stopCount;
         onEvent_ = {};
-        onLost_ = {};
     }
-
-    bool isDelivering() const { return static_cast<bool>(onEvent_); }
 
     void send(const RawInputEvent& event) const {
         if (onEvent_) {
@@ -36,9 +33,6 @@ public:
     void keyUp(std::int64_t code, std::uint64_t flags = 0) const {
         send({RawInputType::keyUp, code, flags});
     }
-    void modifiersChanged(std::uint64_t flags) const {
-        send({RawInputType::modifiersChanged, 0, flags});
-    }
     void mouse(RawInputType type) const { send({type, 0, 0}); }
     // A release the platform's source reports when the session loses the
     // keyboard focus while the key, modifier or button is held.
@@ -48,12 +42,8 @@ public:
 
     // The display connection dropped.
     void lose() {
-        auto lost = std::move(onLost_);
         onEvent_ = {};
-        onLost_ = {};
-        if (lost) {
-            lost();
-        }
+        std::exchange(onLost_, {})();
     }
 
     bool startSucceeds = true;

@@ -2,6 +2,7 @@
 
 #include "common/RepeatingTimer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -20,18 +21,39 @@ public:
     };
 
     std::unique_ptr<RepeatingTimer> startRepeating(std::chrono::milliseconds interval,
-                                                   std::function<void()> tick) override;
+                                                   std::function<void()> tick) override {
+        records_.push_back(std::make_shared<Record>(Record{interval, std::move(tick)}));
+        return std::make_unique<Timer>(records_.back());
+    }
 
     std::size_t startedCount() const { return records_.size(); }
-    std::size_t runningCount() const;
+    std::size_t runningCount() const {
+        return static_cast<std::size_t>(
+            std::count_if(records_.begin(), records_.end(), [](auto& r) { return r->isRunning; }));
+    }
     // In the order started.
     const Record& at(std::size_t index) const { return *records_.at(index); }
     const Record& last() const { return *records_.back(); }
-    // Ticks every running timer once, in the order they were started.
-    void tickAll();
+    // Ticks every running timer once, in the order started; a tick may start timers.
+    void tickAll() {
+        for (const auto& record : std::vector(records_)) {
+            if (record->isRunning) {
+                record->tick();
+            }
+        }
+    }
 
 private:
-    // Shared with the timers, so that a tick outlives its own timer's end.
+    // Shares its record, so that a tick outlives its own timer's end.
+    class Timer final : public RepeatingTimer {
+    public:
+        explicit Timer(std::shared_ptr<Record> record) : record_(std::move(record)) {}
+        ~Timer() override { record_->isRunning = false; }
+
+    private:
+        std::shared_ptr<Record> record_;
+    };
+
     std::vector<std::shared_ptr<Record>> records_;
 };
 

@@ -2,22 +2,18 @@
 
 #include "support/RunningProgram.h"
 
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
-
 namespace thrumwise::test {
 
-// One thrumwise-test-window: started with the object, ended (and with it its
-// window) by close() or at the latest when the object goes.
+// One thrumwise-test-window; its id ("0x...") is the first line it prints,
+// once the window is asked to be mapped. Empty when it did not start.
 class TestWindow {
 public:
     TestWindow(const QString& program, const QProcessEnvironment& environment,
-               const QStringList& arguments);
-
-    // The window's id as the program printed it ("0x..."); empty when it did not start.
+               const QStringList& arguments)
+        : program_(program, arguments, environment) {
+        id_ = program_.waitForLines(QStringLiteral("0x")) ? program_.lines().constFirst() : id_;
+    }
     QString id() const { return id_; }
-
     void close() { program_.stop(); }
 
 private:

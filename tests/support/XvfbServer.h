@@ -4,9 +4,8 @@
 
 #include <memory>
 
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
+#include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 namespace thrumwise::test {
@@ -15,30 +14,71 @@ namespace thrumwise::test {
 // with the openbox window manager on it. Everything it starts ends with it.
 class XvfbServer {
 public:
-    // Starts Xvfb on a display number no other server uses and waits until it
-    // accepts clients. False when it did not come up.
-    bool start();
-    // Ends the server (and the window manager); its clients lose their
-    // connections. The display number stays reserved for restart().
-    void kill();
-    // Starts a new server on the same display after kill().
-    bool restart();
+    // On a display number no other server uses, once it accepts clients.
+    bool start() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            // Far from the low numbers desktops take, so that a number given
+            // up by kill() is still free for restart().
+            if (launch(QRandomGenerator::global()->bounded(100, 30000))) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Ends the server and the window manager; clients lose their connections.
+    void kill() {
+        windowManager_.reset();
+        server_.reset();
+    }
+    // A new server on the same display after kill().
+    bool restart() { return displayNumber_ >= 0 && launch(displayNumber_); }
 
-    // Starts openbox on the display and waits until it manages the screen.
-    bool startWindowManager();
+    // openbox runs its start-up command once it manages the screen.
+    bool startWindowManager() {
+        const QString marker = home_.filePath(QStringLiteral("openbox-ready"));
+        QFile::remove(marker);
+        QProcessEnvironment environment = clientEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path());
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.path());
+        windowManager_ = std::make_unique<RunningProgram>(
+            QStringLiteral("openbox"),
+            QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
+                        QStringLiteral("touch ") + marker},
+            environment, false);
+        return QTest::qWaitFor(
+                   [&] { return QFile::exists(marker) || !windowManager_->isRunning(); }, 15000) &&
+               windowManager_->isRunning();
+    }
 
-    // ":N"
     QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
-
     // The test's own environment with DISPLAY set to this server.
-    QProcessEnvironment clientEnvironment() const;
-
-    // Runs `program` as a client of this display and waits for it to end.
-    // True when it exited normally with status 0.
-    bool run(const QString& program, const QStringList& arguments) const;
+    QProcessEnvironment clientEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), displayName());
+        return environment;
+    }
+    // Runs `program` as a client and waits for it; true when it exited with 0.
+    bool run(const QString& program, const QStringList& arguments) const {
+        return RunningProgram(program, arguments, clientEnvironment()).waitForExitSuccess();
+    }
 
 private:
-    bool launch(int displayNumber);
+    // Xvfb prints the display number (-displayfd) once it accepts clients, and
+    // exits at once when another server has the number.
+    bool launch(int displayNumber) {
+        kill();
+        displayNumber_ = displayNumber;
+        server_ = std::make_unique<RunningProgram>(
+            QStringLiteral("Xvfb"),
+            QStringList{displayName(), QStringLiteral("-displayfd"), QStringLiteral("1"),
+                        QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x1024x24")},
+            QProcessEnvironment::systemEnvironment(), false);
+        return QTest::qWaitFor([&] { return !server_->lines().isEmpty() || !server_->isRunning(); },
+                               15000) &&
+               server_->isRunning() && server_->lines().constFirst().toInt() == displayNumber;
+    }
 
     QTemporaryDir home_;  // openbox's configuration and cache go here
     std::unique_ptr<RunningProgram> server_;

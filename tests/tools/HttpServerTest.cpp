@@ -125,30 +125,26 @@ private Q_SLOTS:
     void malformedOrOversizedRequestsAreAnsweredAndClosed_data() {
         QTest::addColumn<std::string>("bytes");
         QTest::addColumn<int>("status");
-        QTest::newRow("no target") << std::string("GET HTTP/1.1\r\nHost: x\r\n\r\n") << 400;
-        QTest::newRow("absolute target")
-            << std::string("GET http://a/ HTTP/1.1\r\nHost: x\r\n\r\n") << 400;
-        QTest::newRow("space in name") << std::string("GET / HTTP/1.1\r\nHost : x\r\n\r\n") << 400;
-        QTest::newRow("folded header")
-            << std::string("GET / HTTP/1.1\r\nHost: x\r\n y\r\n\r\n") << 400;
-        QTest::newRow("no host") << std::string("GET / HTTP/1.1\r\n\r\n") << 400;
-        QTest::newRow("length not a number") << post("/", "", "Content-Length: 1x\r\n") << 400;
-        QTest::newRow("lengths disagree") << post("/", "ab", "Content-Length: 3\r\n") << 400;
-        QTest::newRow("length overflows")
-            << std::string(
-                   "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999999999999999\r\n\r\n")
-            << 400;
-        QTest::newRow("body too large") << post("/", std::string(17, 'x')) << 413;
-        QTest::newRow("head too large") << post("/" + std::string(300, 'a'), "") << 431;
-        QTest::newRow("unended head too large") << std::string(300, 'a') << 431;
-        QTest::newRow("too many headers")
-            << post("/", "", "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nE: 5\r\nF: 6\r\nG: 7\r\nH: 8\r\n")
-            << 431;
-        QTest::newRow("chunked")
-            << std::string(
-                   "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n")
-            << 501;
-        QTest::newRow("version") << std::string("GET / HTTP/2.0\r\nHost: x\r\n\r\n") << 505;
+        const auto row = [](const char* name, const std::string& bytes, int status) {
+            QTest::newRow(name) << bytes << status;
+        };
+        row("no target", "GET HTTP/1.1\r\nHost: x\r\n\r\n", 400);
+        row("absolute target", "GET http://a/ HTTP/1.1\r\nHost: x\r\n\r\n", 400);
+        row("space in name", "GET / HTTP/1.1\r\nHost : x\r\n\r\n", 400);
+        row("folded header", "GET / HTTP/1.1\r\nHost: x\r\n y\r\n\r\n", 400);
+        row("no host", "GET / HTTP/1.1\r\n\r\n", 400);
+        row("length not a number", post("/", "", "Content-Length: 1x\r\n"), 400);
+        row("lengths disagree", post("/", "ab", "Content-Length: 3\r\n"), 400);
+        row("length overflows",
+            "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 99999999999999999999999\r\n\r\n", 400);
+        row("body too large", post("/", std::string(17, 'x')), 413);
+        row("head too large", post("/" + std::string(300, 'a'), ""), 431);
+        row("unended head too large", std::string(300, 'a'), 431);
+        row("too many headers",
+            post("/", "", "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nE: 5\r\nF: 6\r\nG: 7\r\n"), 431);
+        row("chunked", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+            501);
+        row("version", "GET / HTTP/2.0\r\nHost: x\r\n\r\n", 505);
     }
 
     void malformedOrOversizedRequestsAreAnsweredAndClosed() {

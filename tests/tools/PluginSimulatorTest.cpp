@@ -1,5 +1,3 @@
-#include "services/HttpClient.h"
-#include "support/HttpExchange.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SimulatorProcess.h"
 
@@ -8,24 +6,16 @@
 #include <QTest>
 
 using namespace thrumwise;
-using namespace std::chrono_literals;
-using test::statusOf;
 
 namespace {
 
-QString simulatorPath() {
-    return QStringLiteral(THRUMWISE_PLUGIN_SIM);
-}
-
-// The exit code of the simulator run with `arguments`, its errors in `errors`.
-int exitCode(const QStringList& arguments, QByteArray* errors = nullptr) {
+// The exit code of the simulator run with `arguments` and what it printed.
+std::pair<int, QByteArray> run(const QStringList& arguments) {
     QProcess process;
-    process.start(simulatorPath(), arguments);
+    process.start(QStringLiteral(THRUMWISE_PLUGIN_SIM), arguments);
     process.waitForFinished(5000);
-    if (errors != nullptr) {
-        *errors = process.readAllStandardError();
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput() + process.readAllStandardError()};
 }
 
 }  // namespace
@@ -34,46 +24,39 @@ class PluginSimulatorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // One time-stamped line per effect; no control character reaches the
+    // terminal; nothing else is its protocol, and nothing else prints.
     void printsEveryEffectAsOneTimeStampedLine() {
-        test::SimulatorProcess simulator(simulatorPath());
+        test::SimulatorProcess simulator(QStringLiteral(THRUMWISE_PLUGIN_SIM));
         QVERIFY2(simulator.port() != 0, qPrintable(simulator.firstLine()));
-        HttpClient client({.timeout = 2s});
-        const std::string base = loopbackBaseUrl(simulator.port());
-
-        QCOMPARE(statusOf(client, base + "/status"), 200L);
-        QCOMPARE(statusOf(client, base + "/trigger", R"({"event":"sharp_collision"})"), 200L);
+        QCOMPARE(simulator.status("/status"), 200L);
+        QCOMPARE(simulator.status("/trigger", R"({"event":"sharp_collision"})"), 200L);
         const QString line = simulator.nextLine();
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "
                                                    "effect sharp_collision$"))
                      .match(line)
                      .hasMatch(),
                  qPrintable(line));
-        // Whatever a client sends, no control character reaches the terminal.
-        QCOMPARE(statusOf(client, base + "/trigger", "{\"event\":\"\\u001b[2J\\u009b\"}"), 200L);
+        QCOMPARE(simulator.status("/trigger", "{\"event\":\"\\u001b[2J\\u009b\"}"), 200L);
         QVERIFY(simulator.nextLine().endsWith(QStringLiteral(" effect \\u001b[2J\\u009b")));
-
-        // Nothing else is its protocol, and nothing else prints.
-        QCOMPARE(statusOf(client, base + "/trigger"), 404L);
-        QCOMPARE(statusOf(client, base + "/status", "{}"), 404L);
-        QCOMPARE(statusOf(client, base + "/other", "{}"), 404L);
-        QCOMPARE(statusOf(client, base + "/trigger", R"({"event":1})"), 400L);
-        QCOMPARE(statusOf(client, base + "/trigger", "not json"), 400L);
+        QCOMPARE(simulator.status("/trigger"), 404L);
+        QCOMPARE(simulator.status("/status", "{}"), 404L);
+        QCOMPARE(simulator.status("/trigger", R"({"event":1})"), 400L);
+        QCOMPARE(simulator.status("/trigger", "not json"), 400L);
         QVERIFY(simulator.program().stop());  // ends by itself when asked, with status 0
         QCOMPARE(simulator.program().lines().size(), 3);
     }
 
     void commandLine() {
-        QProcess help;
-        help.start(simulatorPath(), {QStringLiteral("--help")});
-        QVERIFY(help.waitForFinished(5000));
-        QCOMPARE(help.exitCode(), 0);
-        QVERIFY(help.readAllStandardOutput().startsWith("Usage: thrumwise-plugin-sim [--port N]"));
+        const auto [helped, usage] = run({QStringLiteral("--help")});
+        QCOMPARE(helped, 0);
+        QVERIFY(usage.startsWith("Usage: thrumwise-plugin-sim [--port N]"));
         for (const QString& wrong : {QStringLiteral("65536"), QStringLiteral("-1"), QString()}) {
-            QCOMPARE(exitCode({QStringLiteral("--port"), wrong}), 2);
+            QCOMPARE(run({QStringLiteral("--port"), wrong}).first, 2);
         }
         const test::LoopbackHttpServer taken;
-        QByteArray errors;
-        QCOMPARE(exitCode({QStringLiteral("--port"), QString::number(taken.port())}, &errors), 1);
+        const auto [code, errors] = run({QStringLiteral("--port"), QString::number(taken.port())});
+        QCOMPARE(code, 1);
         QVERIFY(errors.contains("cannot listen on port"));
     }
 };
