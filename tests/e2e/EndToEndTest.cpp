@@ -1,6 +1,6 @@
 // The real thrumwise program on a private X display with a window manager and
 // a tray, talking to the plug-in and companion simulators, driven by xdotool
-// the way a player's keyboard and mouse would drive it. Each part's rules are
+// the way a player's keyboard and mouse would drive it. Each class's rules are
 // its own suite's; here only what takes the whole program.
 #include "model/ProfileCoding.h"
 #include "support/LoopbackHttpServer.h"
@@ -71,9 +71,23 @@ public:
         found.sort();
         return found;
     }
+    bool writeFile(const char* path, const QByteArray& bytes) const {
+        QFile file(home(path));
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
+               file.write(bytes) == bytes.size();
+    }
     bool writeProfiles(const QByteArray& bytes) const {
+        return writeFile("data/Thrumwise/profiles.json", bytes);
+    }
+    // What the program saved; nothing when the file is missing or unreadable.
+    std::vector<GameProfile> savedProfiles() const {
         QFile file(home("data/Thrumwise/profiles.json"));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        try {
+            return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
+                                                  : std::vector<GameProfile>();
+        } catch (const ProfileCodingError&) {
+            return {};
+        }
     }
 
     std::unique_ptr<test::RunningProgram> startThrumwise() const {
@@ -136,6 +150,18 @@ public:
     }
     bool xdotool(const QString& command) const {
         return server_.run(QStringLiteral("xdotool"), words(command));
+    }
+    // Gives the keyboard to Thrumwise's main window.
+    bool focusMainWindow(const test::RunningProgram& app) const {
+        return focus(firstWindow(mainWindowOf(app)));
+    }
+    // Waits for a window of Thrumwise with this title, and returns it.
+    QString waitForWindow(const test::RunningProgram& app, QString title) const {
+        const QString conditions =
+            ownedBy(app) + QStringLiteral("--name ^%1$").arg(title.replace(u' ', u'.'));
+        const bool shown = QTest::qWaitFor([&] { return windows(conditions) == 1; },
+                                           test::RunningProgram::patienceMs);
+        return shown ? firstWindow(conditions) : QString();
     }
     bool focus(const QString& window) const {
         return xdotool(
@@ -266,6 +292,95 @@ private Q_SLOTS:
         VERIFY_SEEN(*second, second->waitForExitSuccess() && second->lines().isEmpty());
         QTRY_COMPARE(stage.windows(Stage::mainWindowOf(*app)), 1);
         QVERIFY(app->isRunning());
+    }
+
+    // Only the keyboard, as a player without a mouse edits: Space picks the
+    // first profile, F2 selects its name, and the first mapping's delete
+    // button is seven stops on.
+    void aProfileRenamedAndAMappingDeletedInTheWindowAreSavedAndObeyed() {
+        Stage stage;
+        QVERIFY(stage.start());
+        QVERIFY(
+            stage.writeProfiles(gameProfile({test::keyMapping("A", 0, "knock"),
+                                             test::keyMapping("SPACE", 49, "sharp_collision")})));
+        const QString game = stage.openWindow(QStringLiteral("ThrumwiseE2EGame"));
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(!game.isEmpty() && stage.launch(app) && stage.focusMainWindow(*app));
+        QVERIFY(stage.xdotool(QStringLiteral("key space F2")) &&
+                stage.xdotool(QStringLiteral("type Renamed")));
+        QVERIFY(stage.xdotool(QStringLiteral("key Tab Tab Tab Tab Tab Tab Tab space")));
+        QTRY_VERIFY(stage.savedProfiles().size() == 1 &&
+                    stage.savedProfiles().front().displayName == "Renamed" &&
+                    stage.savedProfiles().front().mappings.size() == 1);
+        QCOMPARE(stage.savedProfiles().front().mappings.front().id, std::string("SPACE"));
+        QVERIFY(stage.focus(game));
+        VERIFY_SEEN(*app, app->waitForLines(QStringLiteral(
+                              "[AppMonitor] Activated profile: Renamed for ThrumwiseE2EGame")));
+        QVERIFY(stage.xdotool(QStringLiteral("key a space")));
+        QTRY_COMPARE(stage.effects(), QStringList{QStringLiteral("sharp_collision")});
+        QTest::qWait(300);  // a trigger for the deleted mapping would have come by now
+        QCOMPARE(stage.effects(), QStringList{QStringLiteral("sharp_collision")});
+    }
+
+    // The sheet opens five stops after the name field; its capture button and
+    // its size are fixed, so a click at that place arms the capture.
+    void aKeyCapturedInTheMappingSheetFiresAtThePlugin() {
+        Stage stage;
+        QVERIFY(stage.start() && stage.writeProfiles(gameProfile({})));
+        const QString game = stage.openWindow(QStringLiteral("ThrumwiseE2EGame"));
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(!game.isEmpty() && stage.launch(app) && stage.focusMainWindow(*app));
+        QVERIFY(stage.xdotool(QStringLiteral("key space F2 Tab Tab Tab Tab Tab space")));
+        const QString sheet = stage.waitForWindow(*app, QStringLiteral("Add Mapping"));
+        QVERIFY(!sheet.isEmpty());
+        QVERIFY(stage.xdotool(QStringLiteral("mousemove --window %1 250 146 click 1").arg(sheet)));
+        QVERIFY(stage.xdotool(QStringLiteral("key x")));
+        QVERIFY(stage.xdotool(QStringLiteral("key Return")));
+        QTRY_VERIFY(!stage.savedProfiles().empty() &&
+                    stage.savedProfiles().front().mappings.size() == 1);
+        const KeyMapping saved = stage.savedProfiles().front().mappings.front();
+        QCOMPARE(saved.keyCode, std::optional<std::uint16_t>(7));  // X on a Mac keyboard
+        QCOMPARE(saved.keyName, std::optional<std::string>("X"));
+        QVERIFY(stage.focus(game));
+        VERIFY_SEEN(*app, app->waitForLines(kGameActivated));
+        QVERIFY(stage.xdotool(QStringLiteral("key x")));
+        QTRY_COMPARE(stage.effects(), QStringList{QString::fromStdString(saved.hapticPattern)});
+    }
+
+    // A Steam game found in the library becomes a profile through the
+    // add-profile sheet, and is active when its window is.
+    void aSteamGamePickedInTheAddProfileSheetBecomesTheActiveProfile() {
+        Stage stage;
+        QVERIFY(stage.start() && stage.writeProfiles(gameProfile({})));
+        QVERIFY(stage.writeFile("data/applications/notes.desktop",
+                                "[Desktop Entry]\nType=Application\nName=Notes\nExec=true\n"));
+        QVERIFY(stage.writeFile(".local/share/Steam/steamapps/appmanifest_4242.acf",
+                                "\"AppState\"\n{\n\t\"appid\"\t\"4242\"\n"
+                                "\t\"name\"\t\"Orbital Drift\"\n}\n"));
+        const QString steamGame = stage.openWindow(QStringLiteral("steam_app_4242"));
+        std::unique_ptr<test::RunningProgram> app;
+        QVERIFY(!steamGame.isEmpty() && stage.launch(app) && stage.focusMainWindow(*app));
+        QVERIFY(stage.xdotool(QStringLiteral("key Tab space")));
+        const QString sheet = stage.waitForWindow(*app, QStringLiteral("Add Game Profile"));
+        QVERIFY(!sheet.isEmpty());
+        QVERIFY(stage.xdotool(QStringLiteral("mousemove --window %1 250 78 click 1").arg(sheet)));
+        QVERIFY(stage.xdotool(QStringLiteral("type orbital")));
+        const auto added = [&] {
+            const auto saved = stage.savedProfiles();
+            return std::any_of(saved.begin(), saved.end(), [](const GameProfile& profile) {
+                return profile.displayName == "Orbital Drift" &&
+                       profile.bundleId == "steam_app_4242";
+            });
+        };
+        // The list fills when the scan, which runs off the window's thread, is done.
+        const QString firstRow = QStringLiteral("mousemove --window %1 200 150 click 1").arg(sheet);
+        QVERIFY(QTest::qWaitFor([&] {
+            return stage.xdotool(firstRow) && stage.xdotool(QStringLiteral("key Return")) &&
+                   QTest::qWaitFor(added, 500);
+        }));
+        QVERIFY(stage.focus(steamGame));
+        VERIFY_SEEN(*app, app->waitForLines(QStringLiteral(
+                              "[AppMonitor] Activated profile: Orbital Drift for steam_app_4242")));
     }
 
     // A torn write: a valid file cut short, whose mapping must not come alive.
