@@ -9,14 +9,14 @@ namespace thrumwise {
 namespace {
 
 // A theme icon name, or an absolute path to an image.
-QIcon iconOf(const QString& spec) {
-    if (spec.isEmpty()) {
+QIcon iconOf(const QString& nameOrPath) {
+    if (nameOrPath.isEmpty()) {
         return {};
     }
-    if (QFileInfo(spec).isAbsolute()) {
-        return QFileInfo(spec).isFile() ? QIcon(spec) : QIcon();
+    if (QFileInfo(nameOrPath).isAbsolute()) {
+        return QFileInfo(nameOrPath).isFile() ? QIcon(nameOrPath) : QIcon();
     }
-    return QIcon::fromTheme(spec);
+    return QIcon::fromTheme(nameOrPath);
 }
 
 }  // namespace
