@@ -58,10 +58,13 @@ private:
         std::string reply;
         std::size_t maxReplyBytes = 0;
         bool isReplyTooLarge = false;
+        bool isHeadComplete = false;
         std::array<char, CURL_ERROR_SIZE> error{};
     };
 
     static std::size_t receive(char* data, std::size_t size, std::size_t count, void* context);
+    static std::size_t receiveHeader(char* data, std::size_t size, std::size_t count,
+                                     void* context);
 
     void run();
     bool takeSubmitted();
@@ -178,6 +181,7 @@ void HttpClient::Worker::start(Request request) {
     transfer->reply.clear();
     transfer->maxReplyBytes = options_.maxBodyBytes;
     transfer->isReplyTooLarge = false;
+    transfer->isHeadComplete = false;
     transfer->error[0] = '\0';
 
     CURL* easy = transfer->easy;
@@ -193,6 +197,8 @@ void HttpClient::Worker::start(Request request) {
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->error.data());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Worker::receive);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Worker::receiveHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
     if (transfer->request.isPost) {
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, jsonHeaders_);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
@@ -222,6 +228,19 @@ std::size_t HttpClient::Worker::receive(char* data, std::size_t size, std::size_
     }
     transfer->reply.append(data, length);
     return length;
+}
+
+// Header lines come whole, one per call; an empty one ends a head.
+std::size_t HttpClient::Worker::receiveHeader(char* data, std::size_t size, std::size_t count,
+                                              void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        transfer->isHeadComplete = false;  // a new head, after an interim 1xx one
+    } else if (line == "\r\n" || line == "\n") {
+        transfer->isHeadComplete = true;
+    }
+    return line.size();
 }
 
 bool HttpClient::Worker::finishCompleted() {
@@ -254,7 +273,10 @@ bool HttpClient::Worker::finishCompleted() {
 
 HttpResponse HttpClient::Worker::responseOf(Transfer& transfer, CURLcode result) const {
     HttpResponse response;
-    if (result == CURLE_OK) {
+    if (result == CURLE_OK && !transfer.isHeadComplete) {
+        // curl takes a connection closed inside the head for a whole reply.
+        response.error = "The connection closed before the reply's head was complete";
+    } else if (result == CURLE_OK) {
         curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &response.status);
         response.body = std::move(transfer.reply);
     } else if (transfer.isReplyTooLarge) {

@@ -23,8 +23,10 @@ struct HttpResponse {
 // and never block. Requests run concurrently (unless `oneAtATime`), idle
 // connections stay open for the next request, and each request's time limit
 // covers the whole exchange, connection included, counted from the moment the
-// request was made. Only http and https are spoken; redirects are not
-// followed; loopback hosts are never reached through a proxy.
+// request was made. A kept connection found closed before any of the reply
+// came is replaced once and the request sent again; a reply cut short, even
+// in its head, is a transport error. Only http and https are spoken;
+// redirects are not followed; loopback hosts are never reached through a proxy.
 class HttpClient {
 public:
     struct Options {

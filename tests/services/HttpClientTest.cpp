@@ -1,5 +1,6 @@
 #include "services/HttpClient.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/ScriptedTcpServer.h"
 
 #include <future>
 
@@ -8,6 +9,10 @@
 using namespace thrumwise;
 using namespace std::chrono_literals;
 using Reply = test::LoopbackHttpServer::Reply;
+using Act = test::ScriptedTcpServer::Act;
+using Step = test::ScriptedTcpServer::Step;
+
+Q_DECLARE_METATYPE(thrumwise::test::ScriptedTcpServer::Step)
 
 namespace {
 
@@ -126,6 +131,56 @@ private Q_SLOTS:
         QCOMPARE(requests.at(2).target, std::string("/fast"));
         QVERIFY(requests[1].arrival - requests[0].arrival >= 1190ms);
         QVERIFY(requests[2].arrival - requests[1].arrival >= 1190ms);
+    }
+
+    void aKeptConnectionThatDiedUnheardIsReplacedOnce_data() {
+        QTest::addColumn<Step>("first");
+        QTest::addColumn<Step>("second");
+        QTest::addColumn<long>("firstStatus");
+        QTest::addColumn<long>("secondStatus");
+        QTest::addColumn<int>("requestsSeen");
+        const Step ok{Act::answer200, {}};
+        const Step garbage{Act::sendAndClose, "This is no HTTP reply.\r\n\r\n"};
+        // A status line is no reply: its head must end too.
+        const Step cutHead{Act::sendAndClose, "HTTP/1.1 200 OK\r\nContent-Le"};
+        const Step cutBody{Act::sendAndClose, "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nab"};
+        QTest::newRow("kept") << ok << ok << 200L << 200L << 2;
+        QTest::newRow("closed between requests")
+            << Step{Act::answerAndClose, {}} << ok << 200L << 200L << 2;
+        // Sent again, once, on a new connection.
+        QTest::newRow("kept, closed unanswered") << ok << Step{Act::close, {}} << 200L << 200L << 3;
+        QTest::newRow("kept, reset") << ok << Step{Act::reset, {}} << 200L << 200L << 3;
+        // Bytes of a reply came, or the connection was new: never sent again.
+        QTest::newRow("kept, garbage") << ok << garbage << 200L << 0L << 2;
+        QTest::newRow("kept, part of a reply") << ok << cutHead << 200L << 0L << 2;
+        QTest::newRow("kept, part of a body") << ok << cutBody << 200L << 0L << 2;
+        QTest::newRow("kept, silent") << ok << Step{Act::stall, {}} << 200L << 0L << 2;
+        QTest::newRow("new, closed unanswered") << Step{Act::close, {}} << ok << 0L << 200L << 2;
+        QTest::newRow("new, reset") << Step{Act::reset, {}} << ok << 0L << 200L << 2;
+    }
+
+    // The first two requests on the first connection meet `first` and
+    // `second`; everything after is answered.
+    void aKeptConnectionThatDiedUnheardIsReplacedOnce() {
+        QFETCH(Step, first);
+        QFETCH(Step, second);
+        QFETCH(long, firstStatus);
+        QFETCH(long, secondStatus);
+        QFETCH(int, requestsSeen);
+        test::ScriptedTcpServer server([&](const test::ScriptedTcpServer::Seen& seen) {
+            const bool isFirstConnection = seen.connection == 0;
+            return isFirstConnection && seen.onConnection == 0   ? first
+                   : isFirstConnection && seen.onConnection == 1 ? second
+                                                                 : Step{};
+        });
+        HttpClient client({.timeout = 500ms});
+        const std::string url = loopbackBaseUrl(server.port()) + "/trigger";
+        for (const long status : {firstStatus, secondStatus}) {
+            const HttpResponse response = outcome(request(client, url, R"({"event":"wave"})"));
+            QVERIFY2(response.status == status && response.isTransportError() == (status == 0),
+                     (std::to_string(response.status) + " " + response.error).c_str());
+        }
+        QCOMPARE(server.seen().size(), std::size_t(requestsSeen));
     }
 
     void destroyingTheClientAbandonsRequestsInFlight() {
