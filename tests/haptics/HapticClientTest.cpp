@@ -2,6 +2,7 @@
 #include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerFactory.h"
+#include "support/ScriptedTcpServer.h"
 
 #include <thread>
 
@@ -23,14 +24,16 @@ bool waitUnqueued(const std::function<bool()>& condition) {
     return condition();
 }
 
-// A started client talking to `plugin`, once its first status check is there.
+// A started client talking to the plug-in on `port`, once `requestsSeen` tells
+// that its first status check is there.
 struct Rig {
-    explicit Rig(test::LoopbackHttpServer& plugin)
-        : client(plugin.port(), log.logger(), timers),
-          changes(&client, &HapticClient::connectionChanged) {
+    Rig(std::uint16_t port, const std::function<std::size_t()>& requestsSeen)
+        : client(port, log.logger(), timers), changes(&client, &HapticClient::connectionChanged) {
         client.start();
-        QTRY_COMPARE(plugin.requests().size(), std::size_t{1});
+        QTRY_COMPARE(requestsSeen(), std::size_t{1});
     }
+    explicit Rig(test::LoopbackHttpServer& plugin)
+        : Rig(plugin.port(), [&plugin] { return plugin.requests().size(); }) {}
     bool connected() const { return !changes.isEmpty() && changes.constLast().at(0).toBool(); }
 
     // The completion, once it came on the GUI thread, and whether the change
@@ -116,21 +119,66 @@ private Q_SLOTS:
         QVERIFY(!rig.changes.at(0).at(0).toBool() && !rig.changes.at(1).at(0).toBool());
     }
 
-    // Each fails at the limit; only a failed trigger is logged.
-    void aSilentPluginFailsAtTheHalfSecondLimit() {
+    // Keys pressed while the plug-in takes two seconds: each trigger fails at
+    // its own limit, none waits behind another, and the calls never wait.
+    // A silent status check fails as well, without a log line.
+    void aPluginSlowerThanTheLimitFailsEachTriggerAtIt() {
         test::LoopbackHttpServer plugin;
         Rig rig(plugin);
         QTRY_VERIFY(rig.connected());
-        plugin.setReply("/trigger", Reply::silence());
+        plugin.setReply("/trigger", Reply::answer(200).after(2s));
         plugin.setReply("/status", Reply::silence());
-        const auto start = std::chrono::steady_clock::now();
-        QCOMPARE(rig.trigger("wave"), std::optional(false));
-        QVERIFY(std::chrono::steady_clock::now() - start >= 450ms);
+        std::vector<bool> results;
+        for (int i = 0; i < 3; ++i) {
+            rig.client.trigger("wave", [&results](bool accepted) { results.push_back(accepted); });
+        }
+        QVERIFY(results.empty());  // the completions come on a later turn of the event loop
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), std::size_t{3}, 1500);
+        QCOMPARE(results, std::vector<bool>(3, false));
         QVERIFY(!rig.connected());
-        QVERIFY(rig.ask([&](auto done) { rig.client.checkConnection(std::move(done)); }));
-        const std::string failed = "[HapticClient] Failed to trigger haptic: ";
+        QCOMPARE(rig.ask([&](auto done) { rig.client.checkConnection(std::move(done)); }),
+                 std::optional(std::pair(false, true)));
         const auto lines = rig.log.lines();
-        QVERIFY(lines.size() == 1 && lines[0].starts_with(failed) && lines[0] != failed);
+        QCOMPARE(lines.size(), std::size_t{3});
+        for (const std::string& line : lines) {
+            QVERIFY2(line.starts_with("[HapticClient] Failed to trigger haptic: ") &&
+                         line.find("timed out") != std::string::npos,
+                     line.c_str());
+        }
+    }
+
+    // The plug-in resets a kept connection, then stops and starts again on the
+    // same port: no trigger is lost to a dead connection, and one poll after
+    // each stop or start tells the change.
+    void aPluginThatResetsOrRestartsLosesNoTrigger() {
+        using Act = test::ScriptedTcpServer::Act;
+        const auto answering = [](const test::ScriptedTcpServer::Seen&) {
+            return test::ScriptedTcpServer::Step{};
+        };
+        // The first trigger goes on the status check's kept connection, reset unanswered.
+        auto plugin = std::make_unique<test::ScriptedTcpServer>(
+            [](const test::ScriptedTcpServer::Seen& seen) {
+                const bool isReset = seen.connection == 0 && seen.onConnection == 1;
+                return test::ScriptedTcpServer::Step{isReset ? Act::reset : Act::answer200, {}};
+            });
+        const std::uint16_t port = plugin->port();
+        Rig rig(port, [&plugin] { return plugin->seen().size(); });
+        QTRY_VERIFY(rig.connected());
+        QCOMPARE(rig.trigger("wave"), std::optional(true));
+        QCOMPARE(plugin->seen().size(), std::size_t{3});
+        plugin.reset();
+        plugin = std::make_unique<test::ScriptedTcpServer>(answering, port);
+        QCOMPARE(rig.trigger("wave"), std::optional(true));
+        QCOMPARE(rig.changes.count(), 1);
+        plugin.reset();
+        rig.timers.tickAll();
+        QTRY_VERIFY(!rig.connected());
+        plugin = std::make_unique<test::ScriptedTcpServer>(answering, port);
+        rig.timers.tickAll();
+        QTRY_VERIFY(rig.connected());
+        QCOMPARE(rig.changes.count(), 3);
+        QCOMPARE(rig.trigger("wave"), std::optional(true));
+        QCOMPARE(rig.log.lines().size(), std::size_t{0});
     }
 
     // Once the failure is logged, the disconnection and the completion are queued.
