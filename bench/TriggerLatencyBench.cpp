@@ -5,6 +5,9 @@
 // request arrived; the floor is a plain blocking socket writing the same bytes.
 // The full path starts earlier, at the raw key event: input monitor, trigger
 // engine and haptic client on the GUI thread, as in the application.
+// A second table gives the handlers' own time on the GUI thread for key
+// presses made at a steady pace, with a plug-in that answers at once and with
+// one that answers only after two seconds, past every trigger's limit.
 // Run by hand: trigger_latency_bench [samples]
 #include "common/Logger.h"
 #include "engine/TriggerEngine.h"
@@ -32,6 +35,7 @@
 #include <string>
 #include <string_view>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -45,16 +49,22 @@ using Clock = std::chrono::steady_clock;
 constexpr int warmUpRequests = 200;
 constexpr int defaultSamples = 5000;
 constexpr std::string_view triggerBody = R"({"event":"sharp_collision"})";
+constexpr int pacedPresses = 300;
+constexpr std::chrono::milliseconds pressSpacing{10};
+constexpr std::chrono::milliseconds stalledPluginDelay{2000};
 
-// The plug-in's stand-in: answers 200 and notes when the latest request arrived.
+// The plug-in's stand-in: answers 200, after `delay`, and notes when the
+// latest request arrived. Room for every connection a stall keeps open.
 class ArrivalServer {
 public:
-    ArrivalServer()
-        : server_(0, [this](const HttpRequest& request) {
-              lastArrival_.store(request.arrival.time_since_epoch().count(),
-                                 std::memory_order_release);
-              return HttpServer::Reply::answer(200);
-          }) {}
+    explicit ArrivalServer(std::chrono::milliseconds delay = {})
+        : server_(0,
+                  [this, delay](const HttpRequest& request) {
+                      lastArrival_.store(request.arrival.time_since_epoch().count(),
+                                         std::memory_order_release);
+                      return HttpServer::Reply::answer(200).after(delay);
+                  },
+                  {.request = {}, .maxConnections = 1024}) {}
 
     std::uint16_t port() const { return server_.port(); }
     Clock::time_point lastArrival() const {
@@ -78,6 +88,10 @@ struct Percentiles {
     double p99Us = 0;
 };
 
+double percentileUs(const std::vector<double>& sortedUs, double fraction) {
+    return sortedUs[static_cast<std::size_t>(fraction * double(sortedUs.size() - 1))];
+}
+
 Percentiles measure(const ArrivalServer& plugin, const LatencyPath& path, int samples) {
     for (int i = 0; i < warmUpRequests; ++i) {
         path.send();
@@ -91,10 +105,7 @@ Percentiles measure(const ArrivalServer& plugin, const LatencyPath& path, int sa
         latenciesUs.push_back(latency.count());
     }
     std::sort(latenciesUs.begin(), latenciesUs.end());
-    const auto at = [&latenciesUs](double fraction) {
-        return latenciesUs[static_cast<std::size_t>(fraction * double(latenciesUs.size() - 1))];
-    };
-    return {at(0.50), at(0.99)};
+    return {percentileUs(latenciesUs, 0.50), percentileUs(latenciesUs, 0.99)};
 }
 
 // The floor: the request as libcurl writes it, through a blocking socket.
@@ -151,6 +162,7 @@ public:
         ++requested;
         haptics_.trigger(std::move(pattern), [this, done = std::move(done)](bool accepted) {
             ++answered;
+            refused += accepted ? 0 : 1;
             isAllAccepted = isAllAccepted && accepted;
             if (done) {
                 done(accepted);
@@ -161,6 +173,7 @@ public:
     // GUI thread only, like the completions.
     int requested = 0;
     int answered = 0;
+    int refused = 0;
     bool isAllAccepted = true;
 
 private:
@@ -196,11 +209,7 @@ public:
 
     void press() {
         const int before = counting_.answered;
-        source_.keyDown(key);
-        source_.keyUp(key);
-        if (counting_.requested == before) {
-            throw std::runtime_error("the key press fired nothing");
-        }
+        pressAndRelease();
         // The client always answers, at the latest when its time limit is up.
         while (counting_.answered == before) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -209,6 +218,27 @@ public:
             throw std::runtime_error("the stand-in plug-in did not accept a trigger");
         }
     }
+
+    // One press and release handed over; returns how long the handlers took.
+    Clock::duration pressAndRelease() {
+        const int before = counting_.requested;
+        const Clock::time_point start = Clock::now();
+        source_.keyDown(key);
+        source_.keyUp(key);
+        const Clock::duration took = Clock::now() - start;
+        if (counting_.requested == before) {
+            throw std::runtime_error("the key press fired nothing");
+        }
+        return took;
+    }
+
+    // Waits until every trigger made has its answer.
+    void settle() {
+        while (counting_.answered < counting_.requested) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+    int refused() const { return counting_.refused; }
 
 private:
     test::AppStateFixture app_;
@@ -221,6 +251,31 @@ private:
     CountingHaptics counting_;
     TriggerEngine engine_;
 };
+
+// Runs the GUI thread's events for `span`, as it would between two presses.
+void runEventsFor(std::chrono::milliseconds span) {
+    const Clock::time_point until = Clock::now() + span;
+    while (Clock::now() < until) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+// Presses at a steady pace against `plugin`, timing the handlers of each.
+void measureHandlers(const char* name, const ArrivalServer& plugin) {
+    KeyPressPath path(plugin.port());
+    std::vector<double> handlerUs;
+    handlerUs.reserve(pacedPresses);
+    for (int i = 0; i < pacedPresses; ++i) {
+        const std::chrono::duration<double, std::micro> took = path.pressAndRelease();
+        handlerUs.push_back(took.count());
+        runEventsFor(pressSpacing);
+    }
+    path.settle();
+    std::sort(handlerUs.begin(), handlerUs.end());
+    std::printf("%-44s %10.1f %10.1f %10.1f %8d\n", name, percentileUs(handlerUs, 0.5),
+                percentileUs(handlerUs, 0.99), handlerUs.back(), path.refused());
+}
 
 }  // namespace
 
@@ -271,5 +326,15 @@ int main(int argc, char** argv) {
         std::printf("%-44s %10.1f %10.1f %8.1fx\n", path.name.c_str(), result.p50Us, result.p99Us,
                     result.p50Us / floorP50);
     }
+
+    std::printf(
+        "\nHandler time of one key press and release on the GUI thread; %d presses "
+        "%lld ms apart\n",
+        pacedPresses, static_cast<long long>(pressSpacing.count()));
+    std::printf("%-44s %10s %10s %10s %8s\n", "plug-in", "p50 (us)", "p99 (us)", "max (us)",
+                "refused");
+    const ArrivalServer stalled(stalledPluginDelay);
+    measureHandlers("answers at once", plugin);
+    measureHandlers("answers after 2 s (each trigger times out)", stalled);
     return EXIT_SUCCESS;
 }
