@@ -49,16 +49,22 @@ struct Rig {
     UpdateService service;
 };
 
-// An answer with the three flags and `more` beside them.
-QByteArray answer(bool success, bool available, bool force,
-                  nlohmann::json more = {{"download_url", "https://thrumwise.example/get"}}) {
+// An answer with the three flags and `more` beside them, padded with
+// whitespace to `size` bytes when that is more.
+Reply answer(bool success, bool available, bool force,
+             nlohmann::json more = {{"download_url", "https://thrumwise.example/get"}},
+             std::size_t size = 0) {
     more["success"] = success;
     more["update_available"] = available;
     more["force_update"] = force;
-    return QByteArray::fromStdString(more.dump());
+    std::string body = more.dump();
+    body.resize(std::max(size, body.size()), ' ');
+    return Reply::answer(200, std::move(body));
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(thrumwise::test::LoopbackHttpServer::Reply)
 
 class UpdateServiceTest : public QObject {
     Q_OBJECT
@@ -79,40 +85,52 @@ private Q_SLOTS:
     }
 
     void answersLeadToTheseSteps_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<Reply>("reply");
         QTest::addColumn<int>("chosenButton");
         QTest::addColumn<QString>("steps");
-        QTest::newRow("Update") << 200 << answer(true, true, false) << 0
+        const auto update = answer(true, true, false);
+        QTest::newRow("Update") << update << 0
                                 << "alert Update Available, open https://thrumwise.example/get";
-        QTest::newRow("Later") << 200 << answer(true, true, false) << 1 << "alert Update Available";
-        QTest::newRow("required") << 200 << answer(true, true, true) << 0
+        QTest::newRow("Later") << update << 1 << "alert Update Available";
+        QTest::newRow("required") << answer(true, true, true) << 0
                                   << "alert Update Required, open https://thrumwise.example/get, "
                                      "terminate";
-        QTest::newRow("required, no page")
-            << 200 << answer(true, true, true, nlohmann::json::object()) << 0
-            << "alert Update Required, terminate";
-        QTest::newRow("any status")
-            << 500 << answer(true, true, false) << 1 << "alert Update Available";
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>502</html>") << 0 << "";
-        QTest::newRow("success false") << 200 << answer(false, true, true) << 0 << "";
-        QTest::newRow("no update, yet forced") << 200 << answer(true, false, true) << 0 << "";
-        // Would be offered, were it not over the 1 MiB an answer may have.
-        const nlohmann::json notes{{"release_notes", std::string(std::size_t{1024} * 1024, 'x')}};
-        QTest::newRow("over 1 MiB") << 200 << answer(true, true, false, notes) << 0 << "";
+        QTest::newRow("required, no page") << answer(true, true, true, nlohmann::json::object())
+                                           << 0 << "alert Update Required, terminate";
+        Reply failed = update;
+        failed.status = 500;
+        QTest::newRow("any status") << failed << 1 << "alert Update Available";
+        QTest::newRow("success false") << answer(false, true, true) << 0 << "";
+        QTest::newRow("no update, yet forced") << answer(true, false, true) << 0 << "";
+        // An answer may have 1 MiB; reading stops at the first byte beyond.
+        constexpr std::size_t mebibyte = std::size_t{1024} * 1024;
+        const nlohmann::json page{{"download_url", "https://thrumwise.example/get"}};
+        QTest::newRow("1 MiB") << answer(true, true, false, page, mebibyte) << 1
+                               << "alert Update Available";
+        QTest::newRow("over 1 MiB") << answer(true, true, false, page, mebibyte + 1) << 0 << "";
+        QTest::newRow("HTML") << Reply::answer(200, "<html>502 Bad Gateway</html>", "text/html")
+                              << 0 << "";
+        QTest::newRow("not HTTP") << test::LoopbackHttpServer::garbage() << 0 << "";
+        // Not followed: it would lead back here for ever.
+        QTest::newRow("redirect loop")
+            << Reply::raw(
+                   "HTTP/1.1 307 Temporary Redirect\r\nLocation: /check-update\r\n"
+                   "Content-Length: 0\r\n\r\n")
+            << 0 << "";
     }
 
+    // Each check asks once, whatever the answer.
     void answersLeadToTheseSteps() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(Reply, reply);
         QFETCH(int, chosenButton);
         QFETCH(QString, steps);
         test::LoopbackHttpServer endpoint;
-        endpoint.setReply("/check-update", Reply::answer(status, body.toStdString()));
+        endpoint.setReply("/check-update", reply);
         Rig rig(endpoint.url(""));
         rig.alerts.chosenButton = chosenButton;
         QVERIFY(rig.check());
         QCOMPARE(rig.steps.join(QStringLiteral(", ")), steps);
+        QCOMPARE(endpoint.requests().size(), std::size_t{1});
     }
 
     // Silent on an address that is none, and after ten seconds of silence.
