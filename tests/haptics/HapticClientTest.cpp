@@ -141,9 +141,11 @@ private Q_SLOTS:
                  std::optional(std::pair(false, true)));
         const auto lines = rig.log.lines();
         QCOMPARE(lines.size(), std::size_t{3});
+        // curl counts from the request's start, the limit from its making: a
+        // little under 500 ms, never the few left had they waited in line.
         const QRegularExpression timedOut(
             QStringLiteral("^\\[HapticClient\\] Failed to trigger haptic: .*timed out after "
-                           "5\\d\\d milliseconds"));
+                           "[1-5]\\d\\d milliseconds"));
         for (const std::string& line : lines) {
             QVERIFY2(timedOut.match(QString::fromStdString(line)).hasMatch(), line.c_str());
         }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <arpa/inet.h>
+#include "http/HttpServer.h"
+
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <functional>
 #include <mutex>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -43,21 +44,12 @@ public:
     };
     using Script = std::function<Step(const Seen&)>;
 
-    explicit ScriptedTcpServer(Script script, std::uint16_t port = 0) : script_(std::move(script)) {
-        const int on = 1;
-        ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* generic = reinterpret_cast<sockaddr*>(&address);
-        if (listenFd_ < 0 || ::pipe(wake_) != 0 || ::bind(listenFd_, generic, length) != 0 ||
-            ::listen(listenFd_, SOMAXCONN) != 0 ||
-            ::getsockname(listenFd_, generic, &length) != 0) {
-            throw std::system_error(errno, std::generic_category(), "scripted server");
+    explicit ScriptedTcpServer(Script script, std::uint16_t port = 0)
+        : script_(std::move(script)), port_(port), listenFd_(listenOnLoopback(port_)) {
+        if (::pipe2(wake_, O_CLOEXEC) != 0) {
+            ::close(listenFd_);
+            throw std::system_error(errno, std::generic_category(), "pipe");
         }
-        port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { run(); });
     }
     // Closes every connection (a plain close, as when a program exits).
@@ -192,9 +184,9 @@ private:
     Script script_;
     mutable std::mutex mutex_;  // guards seen_
     std::vector<Seen> seen_;
-    int listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::uint16_t port_;
+    int listenFd_;
     int wake_[2] = {-1, -1};
-    std::uint16_t port_ = 0;
     std::vector<Connection> connections_;  // server thread only
     std::thread thread_;                   // last, so that it starts once the rest is set
 };

@@ -141,25 +141,30 @@ HttpServer::Reply HttpServer::Reply::after(std::chrono::milliseconds wait) const
     return reply;
 }
 
-HttpServer::HttpServer(std::uint16_t port, Handler handler, Limits limits)
-    : handler_(std::move(handler)), limits_(limits) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) {
+int listenOnLoopback(std::uint16_t& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
         closeAndThrow(-1, "socket");
     }
     const int on = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     auto* generic = reinterpret_cast<sockaddr*>(&address);
-    if (::bind(listenFd_, generic, length) != 0 || ::listen(listenFd_, SOMAXCONN) != 0 ||
-        ::getsockname(listenFd_, generic, &length) != 0) {
-        closeAndThrow(listenFd_, "listen on 127.0.0.1");
+    if (::bind(fd, generic, length) != 0 || ::listen(fd, SOMAXCONN) != 0 ||
+        ::getsockname(fd, generic, &length) != 0) {
+        closeAndThrow(fd, "listen on 127.0.0.1");
     }
-    port_ = ntohs(address.sin_port);
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+HttpServer::HttpServer(std::uint16_t port, Handler handler, Limits limits)
+    : handler_(std::move(handler)), limits_(limits), port_(port) {
+    listenFd_ = listenOnLoopback(port_);
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wakeFd_ < 0) {
         closeAndThrow(listenFd_, "eventfd");

@@ -14,6 +14,11 @@
 
 namespace thrumwise {
 
+// A non-blocking socket listening on 127.0.0.1:`port`, or on a free port when
+// `port` is 0; `port` is then the one it listens on. Throws std::system_error
+// when it cannot.
+int listenOnLoopback(std::uint16_t& port);
+
 // A small HTTP/1.1 server on the loopback interface, on its own thread.
 // Connections stay open between requests unless the client asks otherwise.
 // Requests are handed to the handler one at a time on the server's thread, in
