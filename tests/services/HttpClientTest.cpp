@@ -38,8 +38,8 @@ class HttpClientTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Redirects are not followed; a body beyond the cap, a reply that is not
-    // HTTP and a scheme other than http(s) are transport errors. One connection
+    // Redirects are not followed; a body beyond the cap and a scheme other
+    // than http(s) are transport errors. One connection
     // serves one request after another; a user's proxy never gets loopback requests.
     void repliesCarryTheirStatusAndBodiesOnlyUpToTheCap() {
         test::LoopbackHttpServer server;
@@ -49,7 +49,6 @@ private Q_SLOTS:
         server.setReply("/large", Reply::answer(200, std::string(17, 'x')));
         server.setReply("/moved", Reply::raw("HTTP/1.1 302 Found\r\nLocation: /ok\r\n"
                                              "Content-Length: 0\r\n\r\n"));
-        server.setReply("/garbage", test::LoopbackHttpServer::garbage());
         const test::RefusingPort proxy;
         qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(proxy.port()));
         HttpClient keeping({.timeout = 2s, .maxBodyBytes = 16});
@@ -65,15 +64,14 @@ private Q_SLOTS:
             const HttpResponse response = outcome(request(*client, server.url(path)));
             QVERIFY2(response.status == status && response.body == body, response.error.c_str());
         }
-        for (const std::string& url :
-             {server.url("/large"), server.url("/garbage"), std::string("file:///etc/hostname")}) {
+        for (const std::string& url : {server.url("/large"), std::string("file:///etc/hostname")}) {
             const HttpResponse response = outcome(request(keeping, url));
             QVERIFY2(response.isTransportError() && response.status == 0 && response.body.empty(),
                      url.c_str());
         }
         qunsetenv("http_proxy");
-        QCOMPARE(server.requests().size(), std::size_t{8});
-        QCOMPARE(server.acceptedConnections(), std::size_t{4});  // a raw reply closes its own
+        QCOMPARE(server.requests().size(), std::size_t{7});
+        QCOMPARE(server.acceptedConnections(), std::size_t{3});  // a raw reply closes its own
     }
 
     // JSON posts without "Expect", gets without a body; a refusal says why.
@@ -140,13 +138,13 @@ private Q_SLOTS:
         QTest::addColumn<long>("secondStatus");
         QTest::addColumn<int>("requestsSeen");
         const Step ok{Act::answer200, {}};
+        const std::string okBytes = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
         const Step garbage{Act::sendAndClose, "This is no HTTP reply.\r\n\r\n"};
         // A status line is no reply: its head must end too.
         const Step cutHead{Act::sendAndClose, "HTTP/1.1 200 OK\r\nContent-Le"};
         const Step cutBody{Act::sendAndClose, "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nab"};
-        QTest::newRow("kept") << ok << ok << 200L << 200L << 2;
         QTest::newRow("closed between requests")
-            << Step{Act::answerAndClose, {}} << ok << 200L << 200L << 2;
+            << Step{Act::sendAndClose, okBytes} << ok << 200L << 200L << 2;
         // Sent again, once, on a new connection.
         QTest::newRow("kept, closed unanswered") << ok << Step{Act::close, {}} << 200L << 200L << 3;
         QTest::newRow("kept, reset") << ok << Step{Act::reset, {}} << 200L << 200L << 3;

@@ -24,21 +24,19 @@ namespace thrumwise::test {
 class ScriptedTcpServer {
 public:
     enum class Act {
-        answer200,       // "HTTP/1.1 200 OK" with an empty body; the connection stays open
-        answerAndClose,  // the same, then the server closes its side (no "Connection: close")
-        close,           // close without a byte of reply
-        reset,           // abort with a TCP reset (SO_LINGER 0)
-        sendAndClose,    // `bytes` as they are, then close
-        stall,           // no reply ever; the connection stays open
+        answer200,     // "HTTP/1.1 200 OK" with an empty body; the connection stays open
+        close,         // close without a byte of reply
+        reset,         // abort with a TCP reset (SO_LINGER 0)
+        sendAndClose,  // `bytes` as they are, then close
+        stall,         // no reply ever; the connection stays open
     };
     struct Step {
         Act act = Act::answer200;
         std::string bytes;
     };
-    // The request's line ("POST /trigger HTTP/1.1"), on which connection it
-    // came (counted from 0 in order accepted) and how many came on it before.
+    // On which connection a request came (counted from 0 in the order
+    // accepted) and how many came on it before.
     struct Seen {
-        std::string line;
         std::size_t connection = 0;
         std::size_t onConnection = 0;
     };
@@ -124,14 +122,13 @@ private:
             if (connection.input.size() < length) {
                 return;
             }
-            Seen seen{connection.input.substr(0, connection.input.find("\r\n")),
-                      static_cast<std::size_t>(&connection - connections_.data()),
-                      connection.requests++};
+            const Seen seen{static_cast<std::size_t>(&connection - connections_.data()),
+                            connection.requests++};
             connection.input.erase(0, length);
             const Step step = script_(seen);
             {
                 const std::scoped_lock guard(mutex_);
-                seen_.push_back(std::move(seen));
+                seen_.push_back(seen);
             }
             perform(connection, step);
         }
@@ -142,10 +139,6 @@ private:
         switch (step.act) {
             case Act::answer200:
                 ::send(connection.fd, ok.data(), ok.size(), MSG_NOSIGNAL);
-                return;
-            case Act::answerAndClose:
-                ::send(connection.fd, ok.data(), ok.size(), MSG_NOSIGNAL);
-                closeConnection(connection, false);
                 return;
             case Act::close:
                 closeConnection(connection, false);
@@ -162,14 +155,11 @@ private:
         }
     }
 
+    // As curl writes it.
     static std::size_t contentLength(const std::string& input, std::size_t headEnd) {
-        for (const std::string name : {"Content-Length: ", "content-length: "}) {
-            const std::size_t at = input.find(name);
-            if (at < headEnd) {
-                return std::stoul(input.substr(at + name.size(), 20));
-            }
-        }
-        return 0;
+        const std::string name = "Content-Length: ";
+        const std::size_t at = input.find(name);
+        return at < headEnd ? std::stoul(input.substr(at + name.size(), 20)) : 0;
     }
 
     static void closeConnection(Connection& connection, bool withReset) {
