@@ -53,7 +53,8 @@ bool bodyFits(const HttpRequest& request) {
         return request.body.empty();
     }
     std::uint64_t said = 0;
-    const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), said);
+    const auto [end, error] =
+        std::from_chars(length->data(), length->data() + length->size(), said);
     return error == std::errc() && end == length->data() + length->size() &&
            said == request.body.size() && said <= limits.maxBodyBytes;
 }
