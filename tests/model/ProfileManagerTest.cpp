@@ -2,10 +2,14 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +45,64 @@ struct Store {
                                       QDir::Name);
     }
 };
+
+// Saves `profiles` in a child process whose files may grow to `limit` bytes
+// only, with SIGXFSZ ignored so that the write fails with EFBIG rather than
+// killing it. Gives what the child logged and its save's reason, as lines.
+Lines saveInChildWithFileSizeLimit(const QString& folder, const std::vector<GameProfile>& profiles,
+                                   rlim_t limit) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return {"(no pipe)"};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const rlimit small{limit, limit};
+        std::signal(SIGXFSZ, SIG_IGN);
+        std::string told = ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? "" : "(no limit)\n";
+        {
+            test::LogRecorder log;
+            const auto reason = ProfileManager(folder, log.logger()).saveProfiles(profiles);
+            for (const std::string& line : log.lines()) {
+                told += line + '\n';
+            }
+            told += "reason: " + reason.value_or("(none)") + '\n';
+        }
+        const bool whole =
+            ::write(channel[1], told.data(), told.size()) == static_cast<ssize_t>(told.size());
+        ::_exit(whole ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray told;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        told.append(buffer, got);
+    }
+    ::close(channel[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return {"(the child failed)"};
+    }
+    Lines lines;
+    for (const QByteArray& line : told.split('\n')) {
+        if (!line.isEmpty()) {
+            lines.push_back(line.toStdString());
+        }
+    }
+    return lines;
+}
+
+std::vector<GameProfile> manyProfiles(int count) {
+    std::vector<GameProfile> profiles;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        profiles.push_back(test::profile("P" + n, "Game " + n, "game" + n,
+                                         {test::keyMapping("M" + n, 1, "wave")}));
+    }
+    return profiles;
+}
 
 }  // namespace
 
@@ -117,6 +179,70 @@ private Q_SLOTS:
         QVERIFY(lines[3].starts_with("[ProfileManager] Failed to save profiles: "));
         QCOMPARE(readFile(store.file + QStringLiteral("/keep")), QByteArray("k"));
         QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+    }
+
+    // The write runs out of room part-way (a full disk, a quota): the file
+    // still holds the last list saved, no partial copy is left beside it, and
+    // the log says the save failed.
+    void aSaveCutShortLeavesThePreviousFileWhole() {
+        Store store;
+        const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
+        store.manager.saveProfiles(old);
+        const QByteArray oldBytes = readFile(store.file);
+        const auto told = saveInChildWithFileSizeLimit(store.folder, manyProfiles(200), 4096);
+        QCOMPARE(told.size(), std::size_t{2});
+        const std::string prefix = "[ProfileManager] Failed to save profiles: ";
+        QVERIFY2(told[0].starts_with(prefix) && told[0].size() > prefix.size(), told[0].c_str());
+        QCOMPARE("reason: " + told[0].substr(prefix.size()), told[1]);
+        QCOMPARE(readFile(store.file), oldBytes);
+        QVERIFY(store.manager.loadProfiles() == old);
+        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+    }
+
+    // Nothing can be written where the folder should be: every save fails
+    // aloud, and what stands in the way is left as it was.
+    void aFolderThatCannotHoldTheFileFailsEverySaveAloud() {
+        Store store;
+        QVERIFY(writeFile(store.folder, "not a folder"));
+        QVERIFY(store.manager.loadProfiles().empty());
+        QVERIFY(store.log.lines().empty());  // no file there: a first run
+        const auto reason = store.manager.saveProfiles({test::profile("P", "Arena", "b")});
+        QVERIFY(reason && !reason->empty());
+        QCOMPARE(store.log.lines(), Lines{"[ProfileManager] Failed to save profiles: " + *reason});
+        QCOMPARE(readFile(store.folder), QByteArray("not a folder"));
+    }
+
+    // Root writes to read-only folders all the same, so this runs only for others.
+    void aReadOnlyFolderFailsTheSaveAndKeepsTheFile() {
+        Store store;
+        const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
+        store.manager.saveProfiles(old);
+        const QFileDevice::Permissions writable = QFile::permissions(store.folder);
+        QVERIFY(QFile::setPermissions(store.folder, QFile::ReadOwner | QFile::ExeOwner));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(store.folder, writable); });
+        if (::access(QFile::encodeName(store.folder).constData(), W_OK) == 0) {
+            QSKIP("this user writes to read-only folders");
+        }
+        QVERIFY(store.manager.saveProfiles({}).has_value());
+        QVERIFY(store.manager.loadProfiles() == old);
+        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+    }
+
+    // A folder in the file's place cannot be read as profiles: it goes aside
+    // whole like any unreadable file, and the next save writes a fresh file.
+    void aFolderInTheFilesPlaceLoadsAsUnreadable() {
+        Store store;
+        QVERIFY(writeFile(store.file + QStringLiteral("/keep"), "k"));
+        QVERIFY(store.manager.loadProfiles().empty());
+        const auto lines = store.log.lines();
+        QCOMPARE(lines.size(), std::size_t{2});
+        QVERIFY2(lines[0].starts_with("[ProfileManager] Failed to load profiles: "),
+                 lines[0].c_str());
+        const QString aside = store.file + QStringLiteral(".unreadable-20261206T090507Z");
+        QCOMPARE(readFile(aside + QStringLiteral("/keep")), QByteArray("k"));
+        const std::vector<GameProfile> current{test::profile("P", "Arena", "b")};
+        QVERIFY(!store.manager.saveProfiles(current));
+        QVERIFY(store.manager.loadProfiles() == current);
     }
 };
 
