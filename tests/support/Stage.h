@@ -153,6 +153,11 @@ public:
     bool xdotool(const QString& command) const {
         return server_.run(QStringLiteral("xdotool"), words(command));
     }
+    // Input that goes on beside other input: the caller waits for its end.
+    std::unique_ptr<RunningProgram> startXdotool(const QString& command) const {
+        return std::make_unique<RunningProgram>(QStringLiteral("xdotool"), words(command),
+                                                server_.clientEnvironment());
+    }
     // Gives the keyboard to Thrumwise's main window.
     bool focusMainWindow(const RunningProgram& app) const {
         return focus(firstWindow(mainWindowOf(app)));
