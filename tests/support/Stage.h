@@ -64,6 +64,7 @@ public:
 
     QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
     RunningProgram& companion() { return companion_->program(); }
+    std::uint16_t pluginPort() const { return plugin_->port(); }
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
         QStringList found;
