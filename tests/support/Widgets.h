@@ -9,26 +9,28 @@
 
 namespace thrumwise::test {
 
-// The first widget of type T under `root` whose text is `text`, or null.
-template <typename T>
-T* withText(const QWidget& root, const QString& text) {
+// The first widget of type T under `root` that `matches`, or null.
+template <typename T, typename Predicate>
+T* firstChild(const QWidget& root, Predicate matches) {
     for (T* widget : root.findChildren<T*>()) {
-        if (widget->text() == text) {
+        if (matches(*widget)) {
             return widget;
         }
     }
     return nullptr;
 }
 
+// The first widget of type T under `root` whose text is `text`, or null.
+template <typename T>
+T* withText(const QWidget& root, const QString& text) {
+    return firstChild<T>(root, [&text](const T& widget) { return widget.text() == text; });
+}
+
 // The first widget of type T under `root` whose accessible name is `name`, or null.
 template <typename T>
 T* named(const QWidget& root, const QString& name) {
-    for (T* widget : root.findChildren<T*>()) {
-        if (widget->accessibleName() == name) {
-            return widget;
-        }
-    }
-    return nullptr;
+    return firstChild<T>(root,
+                         [&name](const T& widget) { return widget.accessibleName() == name; });
 }
 
 // Clicks the middle of a row of the list, as a user picks it.
