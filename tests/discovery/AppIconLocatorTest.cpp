@@ -1,33 +1,17 @@
 #include "FixtureFiles.h"
 #include "discovery/AppIconLocator.h"
-#include "discovery/DesktopEntryDiscovery.h"
-#include "discovery/LinuxAppDiscovery.h"
-#include "discovery/SteamGameDiscovery.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
 
 namespace {
 
-struct Desktop {
-    QTemporaryDir root;
-    QString home = root.filePath(QStringLiteral("home/applications/"));
-    QString system = root.filePath(QStringLiteral("system/applications/"));
-    BoundedFileSystem files;
-    DesktopEntryDiscovery desktopEntries{
-        {root.filePath(QStringLiteral("home")), {root.filePath(QStringLiteral("system"))}},
-        "C",
-        files};
-    SteamGameDiscovery steamGames{{}, files};
-    AppBundleReader bundles{files};
-    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
-
+struct Desktop : test::LinuxDesktop {
     AppIconLocator icons() const { return discovery.scan().icons; }
 
-    bool entry(const QString& path, const QByteArray& keys) const {
-        return test::writeFile(path, "[Desktop Entry]\nType=Application\nName=App\n" + keys + '\n');
+    static bool entry(const QString& path, const QByteArray& keys) {
+        return test::writeFile(path, test::applicationEntry("Name=App\n" + keys));
     }
 };
 
@@ -39,7 +23,7 @@ class AppIconLocatorTest : public QObject {
 private Q_SLOTS:
     void iconsAreFoundByTheListedIdentifier() {
         Desktop desktop;
-        QVERIFY(desktop.entry(desktop.home + QStringLiteral("arena.desktop"),
+        QVERIFY(desktop.entry(desktop.applications + QStringLiteral("arena.desktop"),
                               "Icon=arena-home\nStartupWMClass=Arena"));
         QVERIFY(desktop.entry(desktop.system + QStringLiteral("arena-system.desktop"),
                               "Icon=arena-system\nStartupWMClass=Arena"));
@@ -69,7 +53,7 @@ private Q_SLOTS:
     // What one scan found stays as it was; the next scan sees the changes.
     void eachScanReadsTheIconsAgain() {
         Desktop desktop;
-        const QString arena = desktop.home + QStringLiteral("arena.desktop");
+        const QString arena = desktop.applications + QStringLiteral("arena.desktop");
         QVERIFY(desktop.entry(arena, "Icon=old"));
         const AppIconLocator before = desktop.icons();
         QVERIFY(desktop.entry(arena, "Icon=new"));

@@ -97,16 +97,6 @@ private Q_SLOTS:
         }
     }
 
-    void aBinaryInfoPlistIsRead() {
-        Machine machine;
-        const QString path = machine.applications + QStringLiteral("/Sample.app");
-        QVERIFY(machine.bundle(path, test::readFixture(QStringLiteral("Sample.binary.plist"))));
-        QCOMPARE(
-            test::describe(machine.discovery.readPickedApp(path)),
-            test::describe(InstalledApp{QStringLiteral("com.example.Sample"),
-                                        QStringLiteral("S\u00e4mple \u2713 \u6e38\u620f"), path}));
-    }
-
     void aPickWithoutIdentifierYieldsNothing() {
         Machine machine;
         for (const QByteArray& identifier : {QByteArray(), QByteArray(" \t")}) {

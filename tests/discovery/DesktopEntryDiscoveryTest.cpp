@@ -7,12 +7,9 @@
 #include <QTest>
 
 using namespace thrumwise;
+using test::applicationEntry;
 
 namespace {
-
-QByteArray application(const QByteArray& keys) {
-    return "[Desktop Entry]\nType=Application\n" + keys + '\n';
-}
 
 // "identifier | name | path | icon" per application found.
 QStringList describe(const std::vector<DesktopEntryDiscovery::Found>& found) {
@@ -49,35 +46,37 @@ private Q_SLOTS:
         QVERIFY(test::writeFile(folders.home + QStringLiteral("hidden.desktop"),
                                 "[Desktop Entry]\nHidden=true\n"));
         QVERIFY(test::writeFile(folders.home + QStringLiteral("kde4-konsole.desktop"),
-                                application("Name=Konsole Home\nIcon=utilities-terminal")));
-        QVERIFY(test::writeFile(folders.home + QStringLiteral("org.example.Editor.desktop"),
-                                application("Name=Editor\nName[de]=Bearbeiter\nIcon=/opt/e.png\n"
-                                            "Exec=" +
-                                            run + "\nTryExec=" + run)));
+                                applicationEntry("Name=Konsole Home\nIcon=utilities-terminal")));
+        QVERIFY(
+            test::writeFile(folders.home + QStringLiteral("org.example.Editor.desktop"),
+                            applicationEntry("Name=Editor\nName[de]=Bearbeiter\nIcon=/opt/e.png\n"
+                                             "Exec=" +
+                                             run + "\nTryExec=" + run)));
         QVERIFY(test::writeFile(folders.home + QStringLiteral("org.example.Viewer.desktop"),
                                 QByteArray("\x00\x01garbage", 9)));
         QVERIFY(test::writeFile(folders.local + QStringLiteral("d1/d2/deep.desktop"),
-                                application("Name=Deep")));
+                                applicationEntry("Name=Deep")));
         QVERIFY(test::writeFile(folders.local + QStringLiteral("d1/d2/d3/deeper.desktop"),
-                                application("Name=Deeper")));
+                                applicationEntry("Name=Deeper")));
         QVERIFY(test::writeFile(folders.local + QStringLiteral("nodisplay.desktop"),
-                                application("Name=No Display\nNoDisplay=true")));
+                                applicationEntry("Name=No Display\nNoDisplay=true")));
         for (const char* masked : {"hidden", "nodisplay", "org.example.Editor", "kde4/konsole"}) {
             QVERIFY(
                 test::writeFile(folders.system + QLatin1String(masked) + QStringLiteral(".desktop"),
-                                application("Name=Masked")));
+                                applicationEntry("Name=Masked")));
         }
-        QVERIFY(test::writeFile(folders.system + QStringLiteral("games/pinball.desktop"),
-                                application("Name=Pinball\nStartupWMClass=Pinball\nIcon=pinball")));
+        QVERIFY(test::writeFile(
+            folders.system + QStringLiteral("games/pinball.desktop"),
+            applicationEntry("Name=Pinball\nStartupWMClass=Pinball\nIcon=pinball")));
         QVERIFY(test::writeFile(folders.system + QStringLiteral("org.example.Viewer.desktop"),
-                                application("Name=Viewer")));
+                                applicationEntry("Name=Viewer")));
         QVERIFY(
             test::writeFile(folders.system + QStringLiteral("link.desktop"),
                             "[Desktop Entry]\nType=Link\nName=Link\nURL=https://example.com\n"));
         QVERIFY(test::writeFile(folders.system + QStringLiteral("mimeinfo.cache"),
-                                application("Name=Not an entry")));
+                                applicationEntry("Name=Not an entry")));
         QVERIFY(test::writeFile(folders.system + QStringLiteral("big.desktop"),
-                                application("Name=" + QByteArray(1 << 20, 'n'))));
+                                applicationEntry("Name=" + QByteArray(1 << 20, 'n'))));
         QCOMPARE(
             ::mkfifo(QFile::encodeName(folders.system + QStringLiteral("fifo.desktop")).constData(),
                      0600),
@@ -111,9 +110,10 @@ private Q_SLOTS:
             folders.root.filePath(QStringLiteral("elsewhere/kde4/konsole.desktop"));
         const QString hidden = folders.home + QStringLiteral("hidden.desktop");
         const QString link = folders.local + QStringLiteral("link.desktop");
-        QVERIFY(test::writeFile(konsole, application("Name=Konsole")));
-        QVERIFY(test::writeFile(elsewhere, application("Name=Konsole")));
-        QVERIFY(test::writeFile(hidden, application("Name=Hidden\nHidden=true\nNoDisplay=true")));
+        QVERIFY(test::writeFile(konsole, applicationEntry("Name=Konsole")));
+        QVERIFY(test::writeFile(elsewhere, applicationEntry("Name=Konsole")));
+        QVERIFY(
+            test::writeFile(hidden, applicationEntry("Name=Hidden\nHidden=true\nNoDisplay=true")));
         QVERIFY(test::writeFile(link, "[Desktop Entry]\nType=Link\nName=Link\n"));
 
         QCOMPARE(test::describe(folders.discovery.readPicked(konsole)),

@@ -1,41 +1,11 @@
 #include "FixtureFiles.h"
-#include "discovery/DesktopEntryDiscovery.h"
-#include "discovery/LinuxAppDiscovery.h"
-#include "discovery/SteamGameDiscovery.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
-
-namespace {
-
-// A home with its data folder, one system data folder and a Steam installation.
-struct Desktop {
-    QTemporaryDir root;
-    QString home = root.filePath(QStringLiteral("home"));
-    QString applications = home + QStringLiteral("/.local/share/applications/");
-    QString system = root.filePath(QStringLiteral("usr/share/applications/"));
-    QString steamApps = home + QStringLiteral("/.local/share/Steam/steamapps/");
-    BoundedFileSystem files;
-    DesktopEntryDiscovery desktopEntries{
-        {home + QStringLiteral("/.local/share"), {root.filePath(QStringLiteral("usr/share"))}},
-        "C",
-        files};
-    SteamGameDiscovery steamGames{SteamGameDiscovery::standardRoots(home), files};
-    AppBundleReader bundles{files};
-    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
-};
-
-QByteArray application(const QByteArray& keys) {
-    return "[Desktop Entry]\nType=Application\n" + keys + '\n';
-}
-
-QByteArray manifest(const QByteArray& name) {
-    return R"("AppState" { "name" ")" + name + R"(" })";
-}
-
-}  // namespace
+using test::applicationEntry;
+using Desktop = test::LinuxDesktop;
+using test::manifest;
 
 class LinuxAppDiscoveryTest : public QObject {
     Q_OBJECT
@@ -43,16 +13,17 @@ class LinuxAppDiscoveryTest : public QObject {
 private Q_SLOTS:
     void entriesComeBeforeGamesThenAllSortByName() {
         Desktop desktop;
-        QVERIFY(test::writeFile(desktop.applications + QStringLiteral("dota.desktop"),
-                                application("Name=Dota Launcher\nStartupWMClass=steam_app_570")));
+        QVERIFY(
+            test::writeFile(desktop.applications + QStringLiteral("dota.desktop"),
+                            applicationEntry("Name=Dota Launcher\nStartupWMClass=steam_app_570")));
         QVERIFY(test::writeFile(desktop.system + QStringLiteral("zeta.desktop"),
-                                application("Name=zeta")));
+                                applicationEntry("Name=zeta")));
         QVERIFY(test::writeFile(desktop.system + QStringLiteral("alpha.desktop"),
-                                application("Name=Alpha")));
+                                applicationEntry("Name=Alpha")));
         QVERIFY(test::writeFile(desktop.steamApps + QStringLiteral("appmanifest_570.acf"),
-                                manifest("Dota 2")));
+                                manifest("570", "Dota 2")));
         QVERIFY(test::writeFile(desktop.steamApps + QStringLiteral("appmanifest_80.acf"),
-                                manifest("beta")));
+                                manifest("80", "beta")));
 
         QCOMPARE(
             test::describe(desktop.discovery.scanInstalledApps()),
@@ -80,9 +51,9 @@ private Q_SLOTS:
         QVERIFY(test::writeFile(blankBundle + QStringLiteral("/Contents/Info.plist"),
                                 "<plist><dict><key>CFBundleIdentifier</key><string> </string>"
                                 "</dict></plist>"));
-        QVERIFY(test::writeFile(entry, application("Name=Arena\nNoDisplay=true")));
-        QVERIFY(test::writeFile(game, manifest("Dota 2")));
-        QVERIFY(test::writeFile(other, application("Name=Notes")));
+        QVERIFY(test::writeFile(entry, applicationEntry("Name=Arena\nNoDisplay=true")));
+        QVERIFY(test::writeFile(game, manifest("570", "Dota 2")));
+        QVERIFY(test::writeFile(other, applicationEntry("Name=Notes")));
 
         QCOMPARE(test::describe(desktop.discovery.readPickedApp(bundle)),
                  QStringList(QStringLiteral("com.apple.my | My.apple | ") + bundle));

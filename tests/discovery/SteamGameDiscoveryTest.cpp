@@ -1,20 +1,10 @@
 #include "FixtureFiles.h"
 #include "discovery/SteamGameDiscovery.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
-
-namespace {
-
-QByteArray manifest(const QByteArray& appId, const QByteArray& name) {
-    return "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appId +
-           "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"" + name + "\"\n\t\"installdir\"\t\t\"" +
-           name + "\"\n}\n";
-}
-
-}  // namespace
+using test::manifest;
 
 class SteamGameDiscoveryTest : public QObject {
     Q_OBJECT

@@ -146,7 +146,6 @@ private Q_SLOTS:
         QVERIFY(rig.monitor.isMonitoring());
     }
 
-    // In the order added; one that removes listeners while called keeps no one from hearing.
     // The focus left the session with keys, Shift and both buttons held: the
     // releases the source makes up are handled as real ones, but the last-input
     // line keeps showing what the user last did.
@@ -181,6 +180,7 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("⌨ A"), QStringLiteral("🖱 Left ↑")}));
     }
 
+    // In the order added; one that removes listeners while called keeps no one from hearing.
     void listenersHearEachEventInOrderUntilRemoved() {
         Rig rig;
         Recorder remover(rig.calls);

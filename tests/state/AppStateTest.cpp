@@ -41,50 +41,26 @@ private Q_SLOTS:
         AppState& state = app.state();
         Lines events;
         connect(&state, &AppState::willChange, this, [&] { events.emplace_back("will"); });
-        const std::vector<std::pair<void (AppState::*)(), std::function<void()>>> fields{
-            {&AppState::isEnabledChanged,
-             [&] {
-                 state.setEnabled(true);
-             }},  // as it was
-            {&AppState::activeProfileChanged,
-             [&] {
-                 state.setActiveProfile(std::nullopt);
-             }},
-            {&AppState::profilesChanged,
-             [&] {
-                 state.setProfiles({});
-             }},
-            {&AppState::isPluginConnectedChanged,
-             [&] {
-                 state.setPluginConnected(false);
-             }},
-            {&AppState::isAccessibilityGrantedChanged,
-             [&] {
-                 state.setAccessibilityGranted(true);
-             }},
-            {&AppState::isInputMonitoringGrantedChanged,
-             [&] {
-                 state.setInputMonitoringGranted(false);
-             }},
-            {&AppState::frontmostBundleIdChanged,
-             [&] {
-                 state.setFrontmostBundleId({});
-             }},
-            {&AppState::lastInputEventChanged,
-             [&] {
-                 state.setLastInputEvent("⌨ A");
-             }},
-            {&AppState::profileSaveErrorChanged, [&] {
-                 state.setProfileSaveError({});
-             }}};
-        for (const auto& [changed, assign] : fields) {
+        // Each value as it was, so that nothing differs but the telling.
+        const auto expectTold = [&](void (AppState::*changed)(), const auto& assign) {
             events.clear();
             const auto connection =
                 connect(&state, changed, this, [&] { events.emplace_back("did"); });
             assign();
             disconnect(connection);
             QCOMPARE(events, (Lines{"will", "did"}));
-        }
+        };
+        expectTold(&AppState::isEnabledChanged, [&] { state.setEnabled(true); });
+        expectTold(&AppState::activeProfileChanged, [&] { state.setActiveProfile(std::nullopt); });
+        expectTold(&AppState::profilesChanged, [&] { state.setProfiles({}); });
+        expectTold(&AppState::isPluginConnectedChanged, [&] { state.setPluginConnected(false); });
+        expectTold(&AppState::isAccessibilityGrantedChanged,
+                   [&] { state.setAccessibilityGranted(true); });
+        expectTold(&AppState::isInputMonitoringGrantedChanged,
+                   [&] { state.setInputMonitoringGranted(false); });
+        expectTold(&AppState::frontmostBundleIdChanged, [&] { state.setFrontmostBundleId({}); });
+        expectTold(&AppState::lastInputEventChanged, [&] { state.setLastInputEvent("⌨ A"); });
+        expectTold(&AppState::profileSaveErrorChanged, [&] { state.setProfileSaveError({}); });
     }
 
     // Each flag as the profile had it when it became active, not as the list has it now.

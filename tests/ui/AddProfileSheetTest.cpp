@@ -32,26 +32,10 @@ struct Rig {
         QTRY_VERIFY(list->isVisible());
     }
 
-    QStringList rows() const {
-        QStringList names;
-        for (int row = 0; row < list->model()->rowCount(); ++row) {
-            names << list->model()->index(row, 0).data().toString();
-        }
-        return names;
-    }
-    void pick(const QString& name) const {
-        const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name);
-        QVERIFY(!found.isEmpty());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(found.front()).center());
-    }
+    QStringList rows() const { return test::rowTexts(*list->model()); }
+    void pick(const QString& name) const { test::clickRow(*list, rows().indexOf(name)); }
     QLineEdit* field(const QString& accessibleName) const {
-        for (auto* edit : sheet->findChildren<QLineEdit*>()) {
-            if (edit->accessibleName() == accessibleName) {
-                return edit;
-            }
-        }
-        return nullptr;
+        return test::named<QLineEdit>(*sheet, accessibleName);
     }
     QPushButton* addButton() const {
         return test::withText<QPushButton>(*sheet, QStringLiteral("Add Profile"));

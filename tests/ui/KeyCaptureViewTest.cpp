@@ -86,9 +86,7 @@ private Q_SLOTS:
         };
         row("Space", {KEY_SPACE, Qt::Key_Space, u" "}, 49, QStringLiteral("Space"), {});
         row("Escape", {KEY_ESC, Qt::Key_Escape, u"\x1b"}, 53, QStringLiteral("Escape"), {});
-        row("Tab", {KEY_TAB, Qt::Key_Tab, u"\t"}, 48, QStringLiteral("Tab"), {});
         row("left arrow", {KEY_LEFT, Qt::Key_Left, {}}, 123, QStringLiteral("\u2190"), {});
-        row("F5", kF5, 96, QStringLiteral("F5"), {});
         row("Control-A", {KEY_A, Qt::Key_A, u"\x01"}, 0, QStringLiteral("A"), {},
             Qt::ControlModifier);
         row("Shift-1", {KEY_1, Qt::Key_Exclam, u"!"}, 18, QStringLiteral("!"), {},

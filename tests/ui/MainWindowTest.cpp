@@ -44,11 +44,7 @@ struct Rig {
         window->show();
     }
 
-    void clickRow(int row) const {
-        auto* list = window->findChild<QListView*>();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 0)).center());
-    }
+    void clickRow(int row) const { test::clickRow(*window->findChild<QListView*>(), row); }
     const ProfileEditorView* editor() const {
         for (const auto* editor : window->findChildren<ProfileEditorView*>()) {
             if (editor->isVisibleTo(window.get())) {
@@ -66,13 +62,6 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cannotShrinkBelowItsMinimum() {
-        Rig rig;
-        rig.window->resize(400, 300);
-        QVERIFY(rig.window->width() >= 900);
-        QVERIFY(rig.window->height() >= 600);
-    }
-
     // Nothing is selected at first; a click shows the profile's editor, and a
     // profile that goes away leaves the empty view, the selection kept.
     void theDetailFollowsTheSelection() {
@@ -93,17 +82,6 @@ private Q_SLOTS:
         QCOMPARE(rig.editor()->profileId(), std::string("ARENA"));
     }
 
-    // The keyboard reaches the profiles first; F2 renames the selected one.
-    void theKeyboardPicksAndRenamesProfiles() {
-        Rig rig;
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        QCOMPARE(rig.window->selectedProfileId(), Id("ARENA"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Dome"));
-        QCOMPARE(rig.state.profiles().front().displayName, std::string("Dome"));
-    }
-
     // Deleting from the editor clears the selection.
     void deletingTheSelectedProfileClearsTheSelection() {
         Rig rig;
@@ -113,22 +91,18 @@ private Q_SLOTS:
         test::withText<QPushButton>(*alert, QStringLiteral("Delete"))->click();
         QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
         QTRY_VERIFY(rig.showsEmpty());
-        QCOMPARE(rig.state.profiles().size(), std::size_t{1});
     }
 
     // It flips the switch, and follows it when the tray menu flips it.
     void theToolbarSwitchFollowsTheMasterSwitch() {
         Rig rig;
         auto* toggle = test::withText<QToolButton>(*rig.window, QStringLiteral("Enabled"));
-        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
-        QCOMPARE(toggle->toolTip(), QStringLiteral("Disable haptics"));
         toggle->click();
-        QVERIFY(!rig.state.isEnabled());
+        QVERIFY(!rig.state.isEnabled() && !toggle->isChecked());
         QCOMPARE(toggle->text(), QStringLiteral("Disabled"));
         rig.state.setEnabled(true);  // as the tray menu does
-        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
-        QCOMPARE(toggle->toolTip(), QStringLiteral("Disable haptics"));
         QVERIFY(toggle->isChecked());
+        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
     }
 
     // The status panel's link opens the add-profile sheet with the application

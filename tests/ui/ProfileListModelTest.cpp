@@ -1,5 +1,6 @@
 #include "support/AppStateFixture.h"
 #include "support/SampleProfiles.h"
+#include "support/Widgets.h"
 #include "ui/ProfileListModel.h"
 
 #include <QAbstractItemModelTester>
@@ -39,13 +40,7 @@ struct Rig {
         }
     }
 
-    QStringList names() const {
-        QStringList names;
-        for (int row = 0; row < model.rowCount(); ++row) {
-            names << model.index(row).data().toString();
-        }
-        return names;
-    }
+    QStringList names() const { return test::rowTexts(model); }
 };
 
 }  // namespace
