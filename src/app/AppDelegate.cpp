@@ -9,8 +9,8 @@
 #include "ui/Style.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>

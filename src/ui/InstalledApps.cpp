@@ -60,7 +60,7 @@ QIcon InstalledApps::iconFor(const std::string& bundleId) {
     if (cached != icons_.cend()) {
         return *cached;
     }
-    const QIcon icon = iconOf(locator_.iconFor(id));
+    QIcon icon = iconOf(locator_.iconFor(id));
     icons_.insert(id, icon);
     return icon;
 }

@@ -49,7 +49,7 @@ QString versionText() {
 
 }  // namespace
 
-MainWindow::MainWindow(ViewServices services, Actions actions, QWidget* parent)
+MainWindow::MainWindow(ViewServices services, const Actions& actions, QWidget* parent)
     : QMainWindow(parent), services_(services) {
     setWindowTitle(QStringLiteral("Thrumwise"));
     setMinimumSize(900, 600);

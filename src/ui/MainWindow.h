@@ -29,7 +29,7 @@ public:
         std::function<void()> recheckPermissions;
     };
 
-    MainWindow(ViewServices services, Actions actions, QWidget* parent = nullptr);
+    MainWindow(ViewServices services, const Actions& actions, QWidget* parent = nullptr);
 
     // The id of the profile chosen in the sidebar, kept while it is gone.
     const std::optional<std::string>& selectedProfileId() const { return selectedProfileId_; }

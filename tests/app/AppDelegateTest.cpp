@@ -10,9 +10,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
-#include <QSystemTrayIcon>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 using namespace thrumwise;

@@ -217,7 +217,8 @@ private Q_SLOTS:
         expectEvents({key(down, 0), key(down, 1)});
         mover.focus(window);
         mover.focus(PointerRoot);
-        expectEvents({key(down, 0), key(down, 1), onFocusLoss(key(up, 0)), onFocusLoss(key(up, 1))});
+        expectEvents(
+            {key(down, 0), key(down, 1), onFocusLoss(key(up, 0)), onFocusLoss(key(up, 1))});
         xdotool("keyup 38 keyup 39");
     }
 
