@@ -7,6 +7,7 @@
 
 using namespace thrumwise;
 using nlohmann::ordered_json;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -107,21 +108,18 @@ private Q_SLOTS:
         QVERIFY(profiles[0].blockPressmint && !profiles[0].isEnabled);
     }
 
-    void fractionalSecondsAreDroppedOnWriting() {
-        GameProfile original = test::profile("P", "Arena", "b");
-        original.createdAt += std::chrono::milliseconds(999);
-        original.updatedAt -= std::chrono::microseconds(1);
-        const GameProfile decoded = decodeProfiles(encodeProfiles({original}))[0];
+    // Dates are written in whole seconds, and only with four-digit years.
+    void datesAreWrittenInWholeSecondsAndTextAsUtf8Only() {
+        GameProfile profile = test::profile("P", "Arena", "b");
+        profile.createdAt += std::chrono::milliseconds(999);
+        profile.updatedAt -= std::chrono::microseconds(1);
+        const GameProfile decoded = decodeProfiles(encodeProfiles({profile}))[0];
         QCOMPARE(*formatIsoDate(decoded.createdAt), std::string("2026-03-01T10:20:30Z"));
         QCOMPARE(*formatIsoDate(decoded.updatedAt), std::string("2026-03-01T10:20:29Z"));
-    }
-
-    void encodingFailsForValuesWithoutAJsonForm() {
-        GameProfile late = test::profile("P", "Arena", "b");
-        late.updatedAt = *parseIsoDate("9999-12-31T23:59:59Z") + std::chrono::seconds(1);
-        for (const GameProfile& profile : {test::profile("P", "bad \xff name", "b"), late}) {
-            QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
-        }
+        profile.updatedAt = *parseIsoDate("9999-12-31T23:59:59Z") + std::chrono::seconds(1);
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
+        profile = test::profile("P", "bad \xff name", "b");
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
     }
 
     void rejectsMalformedDocuments() {
@@ -138,59 +136,47 @@ private Q_SLOTS:
         }
     }
 
-    // One spoilt value in the second profile fails the whole file and names the place.
+    // One spoilt value in the second profile fails the whole file and names the
+    // place: each key of the profile ("p:") or of its mapping ("m:") with values
+    // it must refuse, "" for leaving the key out.
     void rejectsMalformedValues() {
-        const auto mapping = [](const char* key, const char* value) {
-            return std::tuple{false, key, value};
-        };
-        const auto profile = [](const char* key, const char* value) {
-            return std::tuple{true, key, value};
-        };
-        std::vector<std::tuple<bool, const char*, const char*>> spoils{
-            mapping("cooldownMs", R"("160")"),
-            mapping("cooldownMs", "1.5"),
-            mapping("cooldownMs", "1e19"),
-            mapping("holdRepeatIntervalMs", "true"),
-            mapping("triggerOnHold", "null"),
-            mapping("keyCode", "-1"),
-            mapping("keyCode", "65536"),
-            mapping("keyName", "3"),
-            mapping("requiredModifiers", R"("shift")"),
-            mapping("requiredModifiers", R"(["fn"])"),
-            mapping("requiredModifiers", R"(["Shift"])"),
-            mapping("triggerType", R"("Keyboard")"),
-            mapping("mouseButton", R"("middle")"),
-            profile("mappings", "{}"),
-            profile("isEnabled", "1"),
-            profile("displayName", "null"),
-            profile("createdAt", R"("2026-03-01T10:20:30.5Z")"),
-            profile("createdAt", R"("2026-03-01T10:20:30+01:00")"),
-            profile("updatedAt", R"("2026-03-01 10:20:30Z")"),
-            profile("updatedAt", R"("2026-13-01T10:20:30Z")"),
-            profile("updatedAt", R"("2026-02-30T10:20:30Z")"),
-            profile("updatedAt", R"("2026-02-03T24:00:00Z")")};
-        for (const char* key : {"id", "displayName", "bundleId", "mappings", "isEnabled",
-                                "blockPressmint", "createdAt", "updatedAt"}) {
-            spoils.emplace_back(true, key, nullptr);  // left out
-        }
-        for (const char* key : {"id", "triggerType", "hapticPattern", "cooldownMs",
-                                "requiredModifiers", "triggerOnHold", "holdRepeatIntervalMs"}) {
-            spoils.emplace_back(false, key, nullptr);
-        }
-        for (const auto& [ofProfile, key, value] : spoils) {
-            ordered_json spoilt = validProfileJson();
-            ordered_json& object = ofProfile ? spoilt : spoilt["mappings"][0];
-            if (value != nullptr) {
-                object[key] = ordered_json::parse(value);
-            } else {
-                object.erase(key);
+        for (const auto& [place, values] : std::vector<std::pair<std::string, Strings>>{
+                 {"m:cooldownMs", {"\"160\"", "1.5", "1e19", ""}},
+                 {"m:holdRepeatIntervalMs", {"true", ""}},
+                 {"m:triggerOnHold", {"null", ""}},
+                 {"m:keyCode", {"-1", "65536"}},
+                 {"m:keyName", {"3"}},
+                 {"m:requiredModifiers", {"\"shift\"", "[\"fn\"]", "[\"Shift\"]", ""}},
+                 {"m:triggerType", {"\"Keyboard\"", ""}},
+                 {"m:mouseButton", {"\"middle\""}},
+                 {"m:id", {""}},
+                 {"m:hapticPattern", {""}},
+                 {"p:id", {""}},
+                 {"p:displayName", {"null", ""}},
+                 {"p:bundleId", {""}},
+                 {"p:mappings", {"{}", ""}},
+                 {"p:isEnabled", {"1", ""}},
+                 {"p:blockPressmint", {""}},
+                 {"p:createdAt",
+                  {"\"2026-03-01T10:20:30.5Z\"", "\"2026-03-01T10:20:30+01:00\"", ""}},
+                 {"p:updatedAt",
+                  {"\"2026-03-01 10:20:30Z\"", "\"2026-13-01T10:20:30Z\"",
+                   "\"2026-02-30T10:20:30Z\"", "\"2026-02-03T24:00:00Z\"", ""}}}) {
+            const std::string key = place.substr(2);
+            for (const std::string& value : values) {
+                ordered_json spoilt = validProfileJson();
+                ordered_json& object = place[0] == 'p' ? spoilt : spoilt["mappings"][0];
+                if (value.empty()) {
+                    object.erase(key);
+                } else {
+                    object[key] = ordered_json::parse(value);
+                }
+                const std::string error =
+                    decodeError(ordered_json{validProfileJson(), spoilt}.dump());
+                QVERIFY2(error.starts_with("profile 1") &&
+                             error.find("key \"" + key + "\" ") != std::string::npos,
+                         (place + "=" + value + ": " + error).c_str());
             }
-            const std::string error = decodeError(ordered_json{validProfileJson(), spoilt}.dump());
-            const std::string named = "key \"" + std::string(key) + "\" ";
-            std::string context = named;
-            context.append(value ? value : "left out").append(": ").append(error);
-            QVERIFY2(error.starts_with("profile 1") && error.find(named) != std::string::npos,
-                     context.c_str());
         }
     }
 };

@@ -14,9 +14,12 @@
 #include <QTest>
 
 using namespace thrumwise;
+using namespace Qt::StringLiterals;
 using Lines = std::vector<std::string>;
 
 namespace {
+
+const std::string kSaveFailed = "[ProfileManager] Failed to save profiles: ";
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -33,75 +36,38 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 // on 6 December 2026.
 struct Store {
     QTemporaryDir root;
-    QString folder = root.filePath(QStringLiteral("nested/Thrumwise"));
-    QString file = folder + QStringLiteral("/profiles.json");
+    QString folder = root.filePath(u"nested/Thrumwise"_s);
+    QString file = folder + u"/profiles.json"_s;
     test::LogRecorder log;
     ProfileManager manager{folder, log.logger(), [] {
                                return QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::UTC);
                            }};
+    const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
 
     QStringList entries() const {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                      QDir::Name);
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 };
 
-// Saves `profiles` in a child process whose files may grow to `limit` bytes
-// only, with SIGXFSZ ignored so that the write fails with EFBIG rather than
-// killing it. Gives what the child logged and its save's reason, as lines.
-Lines saveInChildWithFileSizeLimit(const QString& folder, const std::vector<GameProfile>& profiles,
-                                   rlim_t limit) {
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        return {"(no pipe)"};
-    }
+// Saves in a child process whose files may grow to 4 KiB only, with SIGXFSZ
+// ignored so that the write fails with EFBIG rather than killing it. True when
+// that save failed and logged the reason it gave.
+bool saveFailsAloudPastAFileSizeLimit(const QString& folder) {
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
-        const rlimit small{limit, limit};
         std::signal(SIGXFSZ, SIG_IGN);
-        std::string told = ::setrlimit(RLIMIT_FSIZE, &small) == 0 ? "" : "(no limit)\n";
-        {
-            test::LogRecorder log;
-            const auto reason = ProfileManager(folder, log.logger()).saveProfiles(profiles);
-            for (const std::string& line : log.lines()) {
-                told += line + '\n';
-            }
-            told += "reason: " + reason.value_or("(none)") + '\n';
-        }
-        const bool whole =
-            ::write(channel[1], told.data(), told.size()) == static_cast<ssize_t>(told.size());
-        ::_exit(whole ? 0 : 1);
+        const rlimit small{4096, 4096};
+        const std::vector<GameProfile> many(
+            200, test::profile("P", "Game", "game", {test::keyMapping("M", 1, "wave")}));
+        test::LogRecorder log;
+        const auto reason = ::setrlimit(RLIMIT_FSIZE, &small) == 0
+                                ? ProfileManager(folder, log.logger()).saveProfiles(many)
+                                : std::nullopt;
+        ::_exit(reason && !reason->empty() && log.lines() == Lines{kSaveFailed + *reason} ? 0 : 1);
     }
-    ::close(channel[1]);
-    QByteArray told;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-        told.append(buffer, got);
-    }
-    ::close(channel[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        return {"(the child failed)"};
-    }
-    Lines lines;
-    for (const QByteArray& line : told.split('\n')) {
-        if (!line.isEmpty()) {
-            lines.push_back(line.toStdString());
-        }
-    }
-    return lines;
-}
-
-std::vector<GameProfile> manyProfiles(int count) {
-    std::vector<GameProfile> profiles;
-    for (int i = 0; i < count; ++i) {
-        const std::string n = std::to_string(i);
-        profiles.push_back(test::profile("P" + n, "Game " + n, "game" + n,
-                                         {test::keyMapping("M" + n, 1, "wave")}));
-    }
-    return profiles;
+    int status = 1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
@@ -119,27 +85,28 @@ private Q_SLOTS:
         QCOMPARE(readFile(store.file), QByteArray("[]"));
         QVERIFY(store.manager.loadProfiles().empty());
         const std::vector<GameProfile> profiles{
-            test::profile("P", "Arena", "a", {test::keyMapping("M", 1, "wave")}),
-            test::profile("Q", "Quest", "b")};
+            test::profile("P", "Arena", "a", {test::keyMapping("M", 1, "wave")}), store.old[0]};
         store.manager.saveProfiles(profiles);
         QVERIFY(store.manager.loadProfiles() == profiles);
         QCOMPARE(
             store.log.lines(),
             (Lines{"[ProfileManager] Saved 0 profiles", "[ProfileManager] Loaded 0 profiles",
                    "[ProfileManager] Saved 2 profiles", "[ProfileManager] Loaded 2 profiles"}));
-        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+        QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 
-    // Never overwritten: the file goes aside under a name no earlier copy has.
+    // Never overwritten: the file, or a folder in its place, goes aside under a
+    // name no earlier copy has, and the next save starts fresh.
     void anUnreadableFileIsMovedAsideAndTheNextSaveStartsFresh() {
         Store store;
-        const QString stamped = store.file + QStringLiteral(".unreadable-20261206T090507Z");
-        for (const auto& [content, reason, movedTo] :
-             std::vector<std::tuple<QByteArray, std::string, QString>>{
-                 {"", "not valid JSON", stamped},
-                 {R"([{"id":"P"}])", "key \"displayName\" is missing",
-                  stamped + QStringLiteral("-2")}}) {
-            QVERIFY(writeFile(store.file, content));
+        const QString stamped = store.file + u".unreadable-20261206T090507Z"_s;
+        for (const auto& [inside, content, reason, movedTo] :
+             std::vector<std::tuple<QString, QByteArray, std::string, QString>>{
+                 {u""_s, "", "not valid JSON", stamped},
+                 {u""_s, R"([{"id":"P"}])", "key \"displayName\" is missing", stamped + u"-2"_s},
+                 {u"/keep"_s, "k", "", stamped + u"-3"_s}}) {
+            QFile::remove(store.file);
+            QVERIFY(writeFile(store.file + inside, content));
             store.log.clear();
             QVERIFY(store.manager.loadProfiles().empty());
             const auto lines = store.log.lines();
@@ -149,100 +116,72 @@ private Q_SLOTS:
                      lines[0].c_str());
             QCOMPARE(lines[1],
                      "[ProfileManager] Moved unreadable profiles file to " + movedTo.toStdString());
-            QCOMPARE(readFile(movedTo), content);
+            QCOMPARE(readFile(movedTo + inside), content);
+            QVERIFY(!store.manager.saveProfiles(store.old));
         }
-        const std::vector<GameProfile> current{test::profile("P", "Arena", "b")};
-        store.manager.saveProfiles(current);
-        QVERIFY(store.manager.loadProfiles() == current);
+        QVERIFY(store.manager.loadProfiles() == store.old);
         QCOMPARE(readFile(stamped), QByteArray());
     }
 
     // A reader of the old file keeps it whole; a failed save leaves it as it was.
     void aSaveReplacesTheFileWholeOrNotAtAll() {
         Store store;
-        const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
-        store.manager.saveProfiles(old);
+        store.manager.saveProfiles(store.old);
         const QByteArray oldBytes = readFile(store.file);
-        const QString reader = store.root.filePath(QStringLiteral("reader"));
+        const QString reader = store.root.filePath(u"reader"_s);
         QCOMPARE(::link(QFile::encodeName(store.file).constData(),
                         QFile::encodeName(reader).constData()),
                  0);
-        store.manager.saveProfiles({test::profile("P", std::string("\xc3\x28"), "b")});
+        store.log.clear();
+        QVERIFY(store.manager.saveProfiles({test::profile("P", "\xc3\x28", "b")}));
         store.manager.saveProfiles({});
         QCOMPARE(readFile(reader), oldBytes);
         QCOMPARE(readFile(store.file), QByteArray("[]"));
         // A folder in the file's place makes the final rename fail, whoever runs the test.
-        QVERIFY(QFile::remove(store.file) && writeFile(store.file + QStringLiteral("/keep"), "k"));
-        store.manager.saveProfiles(old);
+        QVERIFY(QFile::remove(store.file) && writeFile(store.file + u"/keep"_s, "k"));
+        const auto reason = store.manager.saveProfiles(store.old);
+        QVERIFY(reason && !reason->empty());
         const auto lines = store.log.lines();
-        QVERIFY(lines[1].starts_with("[ProfileManager] Failed to save profiles: "));
-        QVERIFY(lines[3].starts_with("[ProfileManager] Failed to save profiles: "));
-        QCOMPARE(readFile(store.file + QStringLiteral("/keep")), QByteArray("k"));
-        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+        QVERIFY(lines[0].starts_with(kSaveFailed));
+        QCOMPARE(lines[2], kSaveFailed + *reason);
+        QCOMPARE(readFile(store.file + u"/keep"_s), QByteArray("k"));
+        QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 
-    // The write runs out of room part-way (a full disk, a quota): the file
-    // still holds the last list saved, no partial copy is left beside it, and
-    // the log says the save failed.
+    // The write runs out of room part-way (a full disk, a quota): the file still
+    // holds the last list saved and no partial copy is left beside it.
     void aSaveCutShortLeavesThePreviousFileWhole() {
         Store store;
-        const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
-        store.manager.saveProfiles(old);
+        store.manager.saveProfiles(store.old);
         const QByteArray oldBytes = readFile(store.file);
-        const auto told = saveInChildWithFileSizeLimit(store.folder, manyProfiles(200), 4096);
-        QCOMPARE(told.size(), std::size_t{2});
-        const std::string prefix = "[ProfileManager] Failed to save profiles: ";
-        QVERIFY2(told[0].starts_with(prefix) && told[0].size() > prefix.size(), told[0].c_str());
-        QCOMPARE("reason: " + told[0].substr(prefix.size()), told[1]);
+        QVERIFY(saveFailsAloudPastAFileSizeLimit(store.folder));
         QCOMPARE(readFile(store.file), oldBytes);
-        QVERIFY(store.manager.loadProfiles() == old);
-        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
+        QVERIFY(store.manager.loadProfiles() == store.old);
+        QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 
-    // Nothing can be written where the folder should be: every save fails
-    // aloud, and what stands in the way is left as it was.
-    void aFolderThatCannotHoldTheFileFailsEverySaveAloud() {
+    // Nothing can be written where the folder should be, or into a read-only
+    // folder: the save fails aloud, and what stands there is left as it was.
+    void aFolderThatCannotHoldTheFileFailsTheSave() {
         Store store;
         QVERIFY(writeFile(store.folder, "not a folder"));
         QVERIFY(store.manager.loadProfiles().empty());
         QVERIFY(store.log.lines().empty());  // no file there: a first run
-        const auto reason = store.manager.saveProfiles({test::profile("P", "Arena", "b")});
+        const auto reason = store.manager.saveProfiles(store.old);
         QVERIFY(reason && !reason->empty());
-        QCOMPARE(store.log.lines(), Lines{"[ProfileManager] Failed to save profiles: " + *reason});
+        QCOMPARE(store.log.lines(), Lines{kSaveFailed + *reason});
         QCOMPARE(readFile(store.folder), QByteArray("not a folder"));
-    }
-
-    // Root writes to read-only folders all the same, so this runs only for others.
-    void aReadOnlyFolderFailsTheSaveAndKeepsTheFile() {
-        Store store;
-        const std::vector<GameProfile> old{test::profile("OLD", "Old", "b")};
-        store.manager.saveProfiles(old);
+        QVERIFY(QFile::remove(store.folder));
+        store.manager.saveProfiles(store.old);
         const QFileDevice::Permissions writable = QFile::permissions(store.folder);
         QVERIFY(QFile::setPermissions(store.folder, QFile::ReadOwner | QFile::ExeOwner));
         const auto restore = qScopeGuard([&] { QFile::setPermissions(store.folder, writable); });
         if (::access(QFile::encodeName(store.folder).constData(), W_OK) == 0) {
-            QSKIP("this user writes to read-only folders");
+            QSKIP("this user writes to read-only folders");  // as root does
         }
         QVERIFY(store.manager.saveProfiles({}).has_value());
-        QVERIFY(store.manager.loadProfiles() == old);
-        QCOMPARE(store.entries(), QStringList{QStringLiteral("profiles.json")});
-    }
-
-    // A folder in the file's place cannot be read as profiles: it goes aside
-    // whole like any unreadable file, and the next save writes a fresh file.
-    void aFolderInTheFilesPlaceLoadsAsUnreadable() {
-        Store store;
-        QVERIFY(writeFile(store.file + QStringLiteral("/keep"), "k"));
-        QVERIFY(store.manager.loadProfiles().empty());
-        const auto lines = store.log.lines();
-        QCOMPARE(lines.size(), std::size_t{2});
-        QVERIFY2(lines[0].starts_with("[ProfileManager] Failed to load profiles: "),
-                 lines[0].c_str());
-        const QString aside = store.file + QStringLiteral(".unreadable-20261206T090507Z");
-        QCOMPARE(readFile(aside + QStringLiteral("/keep")), QByteArray("k"));
-        const std::vector<GameProfile> current{test::profile("P", "Arena", "b")};
-        QVERIFY(!store.manager.saveProfiles(current));
-        QVERIFY(store.manager.loadProfiles() == current);
+        QVERIFY(store.manager.loadProfiles() == store.old);
+        QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 };
 
