@@ -32,8 +32,7 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
            file.write(bytes) == bytes.size();
 }
 
-// A store in a folder that does not exist yet, its clock stopped at 09:05:07
-// on 6 December 2026.
+// A store in a folder not made yet, its clock stopped at 2026-12-06 09:05:07.
 struct Store {
     QTemporaryDir root;
     QString folder = root.filePath(u"nested/Thrumwise"_s);
@@ -148,8 +147,7 @@ private Q_SLOTS:
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 
-    // The write runs out of room part-way (a full disk, a quota): the file still
-    // holds the last list saved and no partial copy is left beside it.
+    // A disk full part-way leaves the last list saved whole, with no partial copy beside it.
     void aSaveCutShortLeavesThePreviousFileWhole() {
         Store store;
         store.manager.saveProfiles(store.old);
@@ -160,8 +158,7 @@ private Q_SLOTS:
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
     }
 
-    // Nothing can be written where the folder should be, or into a read-only
-    // folder: the save fails aloud, and what stands there is left as it was.
+    // A file in the folder's place or a read-only folder fails the save aloud, harming nothing.
     void aFolderThatCannotHoldTheFileFailsTheSave() {
         Store store;
         QVERIFY(writeFile(store.folder, "not a folder"));

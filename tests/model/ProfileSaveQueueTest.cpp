@@ -3,7 +3,6 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
-#include <mutex>
 #include <semaphore>
 
 #include <QDir>
@@ -20,31 +19,20 @@ std::vector<GameProfile> named(const std::string& name) {
     return {test::profile("P", name, "game")};
 }
 
-// A writer the test holds inside each write until it lets it go.
-class GatedWriter {
-public:
+// Held inside each write until let go; `written` is read once the queue is idle or gone.
+struct GatedWriter {
     ProfileSaveQueue::Writer writer() {
         return [this](const std::vector<GameProfile>& profiles) -> std::optional<std::string> {
-            {
-                const std::scoped_lock guard(mutex_);
-                written_.push_back(profiles.front().displayName);
-            }
+            written.push_back(profiles.front().displayName);
             entered.release();
             leave.acquire();
             return std::nullopt;
         };
     }
-    Names written() {
-        const std::scoped_lock guard(mutex_);
-        return written_;
-    }
 
     std::counting_semaphore<16> entered{0};
     std::counting_semaphore<16> leave{0};
-
-private:
-    std::mutex mutex_;
-    Names written_;
+    Names written;
 };
 
 }  // namespace
@@ -53,19 +41,26 @@ class ProfileSaveQueueTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // While one list is written, later saves wait; only the newest of them is
-    // written next.
-    void theNewestWaitingSaveReplacesTheOthers() {
+    // Of the saves waiting, only the newest is written next, and before the queue goes.
+    void theNewestWaitingSaveIsWrittenNextAndBeforeTheQueueGoes() {
         GatedWriter gate;
-        ProfileSaveQueue queue(gate.writer());
-        queue.save(named("first"));
-        gate.entered.acquire();  // the first list is being written
-        for (const char* name : {"second", "third", "last"}) {
-            queue.save(named(name));
+        {
+            ProfileSaveQueue queue(gate.writer());
+            queue.save(named("first"));
+            gate.entered.acquire();  // the first list is being written
+            for (const char* name : {"second", "third", "last"}) {
+                queue.save(named(name));
+            }
+            gate.leave.release(2);
+            queue.flush();
+            QVERIFY(gate.entered.try_acquire());
+            QCOMPARE(gate.written, (Names{"first", "last"}));
+            queue.save(named("writing"));
+            gate.entered.acquire();
+            queue.save(named("at quit"));
+            gate.leave.release(2);
         }
-        gate.leave.release(2);
-        queue.flush();
-        QCOMPARE(gate.written(), (Names{"first", "last"}));
+        QCOMPARE(gate.written, (Names{"first", "last", "writing", "at quit"}));
     }
 
     // Each written save is told on the GUI thread, a failure with its reason.
@@ -86,18 +81,6 @@ private Q_SLOTS:
         QTRY_COMPARE(told.count(), 2);
         QVERIFY(told.at(1).at(0).toString().isEmpty());
         QVERIFY(store.loadProfiles() == named("written"));
-    }
-
-    void whatStillWaitsIsWrittenBeforeTheQueueGoes() {
-        GatedWriter gate;
-        {
-            ProfileSaveQueue queue(gate.writer());
-            queue.save(named("writing"));
-            gate.entered.acquire();
-            queue.save(named("at quit"));
-            gate.leave.release(2);
-        }
-        QCOMPARE(gate.written(), (Names{"writing", "at quit"}));
     }
 };
 
