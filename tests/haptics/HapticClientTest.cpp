@@ -25,8 +25,7 @@ bool waitUnqueued(const std::function<bool()>& condition) {
     return condition();
 }
 
-// A started client talking to the plug-in on `port`, once `requestsSeen` tells
-// that its first status check is there.
+// A started client, once `requestsSeen` tells that its first status check is there.
 struct Rig {
     Rig(std::uint16_t port, const std::function<std::size_t()>& requestsSeen)
         : client(port, log.logger(), timers), changes(&client, &HapticClient::connectionChanged) {
@@ -37,8 +36,7 @@ struct Rig {
         : Rig(plugin.port(), [&plugin] { return plugin.requests().size(); }) {}
     bool connected() const { return !changes.isEmpty() && changes.constLast().at(0).toBool(); }
 
-    // The completion, once it came on the GUI thread, and whether the change
-    // of reachability was told before it; nothing if none came.
+    // The completion on the GUI thread, and whether a change was told before it.
     std::optional<std::pair<bool, bool>> ask(
         const std::function<void(HapticTrigger::Completion)>& send) const {
         std::optional<std::pair<bool, bool>> result;
@@ -78,14 +76,13 @@ private Q_SLOTS:
         QCOMPARE(rig.trigger("sharp_collision"), std::optional(true));
         QCOMPARE(rig.trigger("wave"), std::optional(true));
         QVERIFY(rig.connected() && rig.changes.count() == 1);
-        QStringList sent;
+        std::vector<std::string> sent;
         for (const auto& request : plugin.requests()) {
-            sent << QString::fromStdString(request.method + " " + request.target + " " +
-                                           request.body);
+            sent.push_back(request.method + " " + request.target + " " + request.body);
         }
-        QCOMPARE(sent, (QStringList{QStringLiteral("GET /status "), QStringLiteral("GET /status "),
-                                    QStringLiteral(R"(POST /trigger {"event":"sharp_collision"})"),
-                                    QStringLiteral(R"(POST /trigger {"event":"wave"})")}));
+        QCOMPARE(sent, (std::vector<std::string>{"GET /status ", "GET /status ",
+                                                 R"(POST /trigger {"event":"sharp_collision"})",
+                                                 R"(POST /trigger {"event":"wave"})"}));
         QVERIFY(rig.log.lines().empty());
     }
 
@@ -120,9 +117,7 @@ private Q_SLOTS:
         QVERIFY(!rig.changes.at(0).at(0).toBool() && !rig.changes.at(1).at(0).toBool());
     }
 
-    // Keys pressed while the plug-in takes two seconds: each trigger fails at
-    // its own limit, none waits behind another, and the calls never wait.
-    // A silent status check fails as well, without a log line.
+    // Each trigger fails at its own limit, none waits behind another, the calls never wait.
     void aPluginSlowerThanTheLimitFailsEachTriggerAtIt() {
         test::LoopbackHttpServer plugin;
         Rig rig(plugin);
@@ -139,50 +134,46 @@ private Q_SLOTS:
         QVERIFY(!rig.connected());
         QCOMPARE(rig.ask([&](auto done) { rig.client.checkConnection(std::move(done)); }),
                  std::optional(std::pair(false, true)));
-        const auto lines = rig.log.lines();
-        QCOMPARE(lines.size(), std::size_t{3});
-        // curl counts from the request's start, the limit from its making: a
-        // little under 500 ms, never the few left had they waited in line.
+        // curl counts from the request's start, the limit from its making: a little
+        // under 500 ms, never 300 or less, nor the few left had they waited in line.
         const QRegularExpression timedOut(
             QStringLiteral("^\\[HapticClient\\] Failed to trigger haptic: .*timed out after "
-                           "[1-5]\\d\\d milliseconds"));
-        for (const std::string& line : lines) {
+                           "(3[5-9]|4\\d|50)\\d milliseconds"));
+        QCOMPARE(rig.log.lines().size(), std::size_t{3});
+        for (const std::string& line : rig.log.lines()) {
             QVERIFY2(timedOut.match(QString::fromStdString(line)).hasMatch(), line.c_str());
         }
     }
 
-    // The plug-in resets a kept connection, then stops and starts again on the
-    // same port: no trigger is lost to a dead connection, and one poll after
-    // each stop or start tells the change.
+    // No trigger is lost to a reset or restart; one poll after each tells the change.
     void aPluginThatResetsOrRestartsLosesNoTrigger() {
-        using Act = test::ScriptedTcpServer::Act;
-        const auto answering = [](const test::ScriptedTcpServer::Seen&) {
-            return test::ScriptedTcpServer::Step{};
-        };
+        using Server = test::ScriptedTcpServer;
         // The first trigger goes on the status check's kept connection, reset unanswered.
-        auto plugin = std::make_unique<test::ScriptedTcpServer>(
-            [](const test::ScriptedTcpServer::Seen& seen) {
-                const bool isReset = seen.connection == 0 && seen.onConnection == 1;
-                return test::ScriptedTcpServer::Step{isReset ? Act::reset : Act::answer200, {}};
-            });
+        auto plugin = std::make_unique<Server>([](const Server::Seen& seen) {
+            const bool isReset = seen.connection == 0 && seen.onConnection == 1;
+            return Server::Step{isReset ? Server::Act::reset : Server::Act::answer200, {}};
+        });
         const std::uint16_t port = plugin->port();
+        const auto restart = [&] {
+            plugin.reset();
+            plugin = std::make_unique<Server>([](auto&) { return Server::Step{}; }, port);
+        };
         Rig rig(port, [&plugin] { return plugin->seen().size(); });
         QTRY_VERIFY(rig.connected());
         QCOMPARE(rig.trigger("wave"), std::optional(true));
         QCOMPARE(plugin->seen().size(), std::size_t{3});
-        plugin.reset();
-        plugin = std::make_unique<test::ScriptedTcpServer>(answering, port);
+        restart();
         QCOMPARE(rig.trigger("wave"), std::optional(true));
         QCOMPARE(rig.changes.count(), 1);
         plugin.reset();
         rig.timers.tickAll();
         QTRY_VERIFY(!rig.connected());
-        plugin = std::make_unique<test::ScriptedTcpServer>(answering, port);
+        restart();
         rig.timers.tickAll();
         QTRY_VERIFY(rig.connected());
         QCOMPARE(rig.changes.count(), 3);
         QCOMPARE(rig.trigger("wave"), std::optional(true));
-        QCOMPARE(rig.log.lines().size(), std::size_t{0});
+        QVERIFY(rig.log.lines().empty());
     }
 
     // Once the failure is logged, the disconnection and the completion are queued.

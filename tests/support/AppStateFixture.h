@@ -19,10 +19,8 @@ namespace thrumwise::test {
 // Remembers every request, in order: "block X", "unblock X".
 class RecordingBlocklist final : public CompanionBlocklist {
 public:
-    void blockApp(const std::string& bundleId) override { calls.push_back("block " + bundleId); }
-    void unblockApp(const std::string& bundleId) override {
-        calls.push_back("unblock " + bundleId);
-    }
+    void blockApp(const std::string& id) override { calls.push_back("block " + id); }
+    void unblockApp(const std::string& id) override { calls.push_back("unblock " + id); }
 
     std::vector<std::string> calls;
 };
