@@ -11,8 +11,8 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string> keysOf(const ordered_json& object) {
-    std::vector<std::string> keys;
+Strings keysOf(const ordered_json& object) {
+    Strings keys;
     for (const auto& item : object.items()) {
         keys.push_back(item.key());
     }
@@ -73,12 +73,11 @@ private Q_SLOTS:
                                            test::mouseMapping("M", MouseButton::left, "w")})});
         const auto mappings = ordered_json::parse(text)[0]["mappings"];
         QVERIFY((keysOf(ordered_json::parse(text)[0]) ==
-                 std::vector<std::string>{"id", "displayName", "bundleId", "mappings", "isEnabled",
-                                          "blockPressmint", "createdAt", "updatedAt"}));
-        QVERIFY((keysOf(mappings[0]) ==
-                 std::vector<std::string>{"id", "triggerType", "keyCode", "keyName",
-                                          "hapticPattern", "cooldownMs", "requiredModifiers",
-                                          "triggerOnHold", "holdRepeatIntervalMs"}));
+                 Strings{"id", "displayName", "bundleId", "mappings", "isEnabled", "blockPressmint",
+                         "createdAt", "updatedAt"}));
+        QVERIFY((keysOf(mappings[0]) == Strings{"id", "triggerType", "keyCode", "keyName",
+                                                "hapticPattern", "cooldownMs", "requiredModifiers",
+                                                "triggerOnHold", "holdRepeatIntervalMs"}));
         QVERIFY(!mappings[1].contains("keyName"));
         QVERIFY(!mappings[2].contains("keyCode") && !mappings[2].contains("keyName"));
         QVERIFY(mappings[2]["mouseButton"] == "left");
