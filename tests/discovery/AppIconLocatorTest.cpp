@@ -4,62 +4,46 @@
 #include <QTest>
 
 using namespace thrumwise;
-
-namespace {
-
-struct Desktop : test::LinuxDesktop {
-    AppIconLocator icons() const { return discovery.scan().icons; }
-
-    static bool entry(const QString& path, const QByteArray& keys) {
-        return test::writeFile(path, test::applicationEntry("Name=App\n" + keys));
-    }
-};
-
-}  // namespace
+using test::app;
 
 class AppIconLocatorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // By the listed identifier, the first entry's; a Steam game's by its app id.
     void iconsAreFoundByTheListedIdentifier() {
-        Desktop desktop;
-        QVERIFY(desktop.entry(desktop.applications + QStringLiteral("arena.desktop"),
-                              "Icon=arena-home\nStartupWMClass=Arena"));
-        QVERIFY(desktop.entry(desktop.system + QStringLiteral("arena-system.desktop"),
-                              "Icon=arena-system\nStartupWMClass=Arena"));
-        QVERIFY(desktop.entry(desktop.system + QStringLiteral("tools/editor.desktop"),
-                              "Icon=/opt/editor/icon.png"));
-        QVERIFY(desktop.entry(desktop.system + QStringLiteral("plain.desktop"), ""));
-        QVERIFY(desktop.entry(desktop.system + QStringLiteral("hidden.desktop"),
-                              "Icon=hidden\nHidden=true"));
-        QVERIFY(desktop.entry(desktop.system + QStringLiteral("dota.desktop"),
-                              "Icon=dota-custom\nStartupWMClass=steam_app_570"));
-
-        const AppIconLocator icons = desktop.icons();
-        QCOMPARE(icons.iconFor(QStringLiteral("Arena")), QStringLiteral("arena-home"));
-        QCOMPARE(icons.iconFor(QStringLiteral("tools-editor")),
-                 QStringLiteral("/opt/editor/icon.png"));
-        QCOMPARE(icons.iconFor(QStringLiteral("plain")), QString());
-        QCOMPARE(icons.iconFor(QStringLiteral("hidden")), QString());
-        QCOMPARE(icons.iconFor(QStringLiteral("arena-system")), QString());
-        QCOMPARE(icons.iconFor(QStringLiteral("steam_app_570")), QStringLiteral("dota-custom"));
-        QCOMPARE(icons.iconFor(QStringLiteral("steam_app_220")), QStringLiteral("steam_icon_220"));
-        for (const char* notSteam :
-             {"steam_app_", "steam_app_22x", "xsteam_app_22", "steam_app_\u0663"}) {
-            QCOMPARE(icons.iconFor(QString::fromUtf8(notSteam)), QString());
+        test::LinuxDesktop desktop;
+        const QString home = desktop.applications;
+        const QString system = desktop.system;
+        QVERIFY(test::writeFiles(
+            desktop.root,
+            {{home + u"arena.desktop"_s, app("Name=A\nIcon=arena-home\nStartupWMClass=Arena")},
+             {system + u"arena-system.desktop"_s, app("Name=A\nIcon=system\nStartupWMClass=Arena")},
+             {system + u"tools/editor.desktop"_s, app("Name=A\nIcon=/opt/editor/icon.png")},
+             {system + u"plain.desktop"_s, app("Name=A")},
+             {system + u"hidden.desktop"_s, app("Name=A\nIcon=hidden\nHidden=true")},
+             {system + u"dota.desktop"_s,
+              app("Name=A\nIcon=dota\nStartupWMClass=steam_app_570")}}));
+        const AppIconLocator icons = desktop.discovery.scan().icons;
+        QStringList found;
+        for (const char* identifier : {"Arena", "tools-editor", "plain", "hidden", "arena-system",
+                                       "steam_app_570", "steam_app_220", "steam_app_",
+                                       "steam_app_22x", "xsteam_app_22", "steam_app_\u0663"}) {
+            found.append(icons.iconFor(QString::fromUtf8(identifier)));
         }
+        QCOMPARE(found.join(u", "_s),
+                 u"arena-home, /opt/editor/icon.png, , , , dota, steam_icon_220, , , , "_s);
     }
 
     // What one scan found stays as it was; the next scan sees the changes.
     void eachScanReadsTheIconsAgain() {
-        Desktop desktop;
-        const QString arena = desktop.applications + QStringLiteral("arena.desktop");
-        QVERIFY(desktop.entry(arena, "Icon=old"));
-        const AppIconLocator before = desktop.icons();
-        QVERIFY(desktop.entry(arena, "Icon=new"));
-        QCOMPARE(before.iconFor(QStringLiteral("arena")), QStringLiteral("old"));
-        QCOMPARE(desktop.icons().iconFor(QStringLiteral("arena")), QStringLiteral("new"));
-        QCOMPARE(AppIconLocator().iconFor(QStringLiteral("arena")), QString());
+        test::LinuxDesktop desktop;
+        const QString arena = desktop.applications + u"arena.desktop"_s;
+        QVERIFY(test::writeFiles(desktop.root, {{arena, app("Name=A\nIcon=old")}}));
+        const AppIconLocator before = desktop.discovery.scan().icons;
+        QVERIFY(test::writeFiles(desktop.root, {{arena, app("Name=A\nIcon=new")}}));
+        QCOMPARE(before.iconFor(u"arena"_s), u"old"_s);
+        QCOMPARE(desktop.discovery.scan().icons.iconFor(u"arena"_s), u"new"_s);
     }
 };
 

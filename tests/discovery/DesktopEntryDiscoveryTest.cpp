@@ -3,32 +3,18 @@
 
 #include <sys/stat.h>
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
-using test::applicationEntry;
+using test::app;
 
 namespace {
 
-// "identifier | name | path | icon" per application found.
-QStringList describe(const std::vector<DesktopEntryDiscovery::Found>& found) {
-    QStringList lines;
-    for (const auto& entry : found) {
-        lines.append(test::describe(entry.app).constFirst() + QStringLiteral(" | ") + entry.icon);
-    }
-    return lines;
-}
-
-// A data home and two data folders under a temporary folder; subfolders are entered two deep.
+// A data home and two data folders; subfolders are entered two deep.
 struct DataFolders {
-    QTemporaryDir root;
-    QString home = root.filePath(QStringLiteral("home/.local/share/applications/"));
-    QString local = root.filePath(QStringLiteral("usr/local/share/applications/"));
-    QString system = root.filePath(QStringLiteral("usr/share/applications/"));
-    DesktopEntryDiscovery discovery{{root.filePath(QStringLiteral("home/.local/share")),
-                                     {root.filePath(QStringLiteral("usr/local/share")),
-                                      root.filePath(QStringLiteral("usr/share"))}},
+    QTemporaryDir dir;
+    QString root = dir.path();
+    DesktopEntryDiscovery discovery{{root + u"/home"_s, {root + u"/local"_s, root + u"/usr"_s}},
                                     "de_DE.UTF-8",
                                     BoundedFileSystem(ScanLimits{.maxFolderDepth = 2})};
 };
@@ -41,92 +27,71 @@ class DesktopEntryDiscoveryTest : public QObject {
 private Q_SLOTS:
     void theFirstEntryForAnIdWinsAndOnlyShownApplicationsAreListed() {
         DataFolders folders;
-        const QString ran = folders.root.filePath(QStringLiteral("ran"));
+        const QString ran = folders.root + u"/ran"_s;
         const QByteArray run = "touch " + ran.toUtf8();
-        QVERIFY(test::writeFile(folders.home + QStringLiteral("hidden.desktop"),
-                                "[Desktop Entry]\nHidden=true\n"));
-        QVERIFY(test::writeFile(folders.home + QStringLiteral("kde4-konsole.desktop"),
-                                applicationEntry("Name=Konsole Home\nIcon=utilities-terminal")));
-        QVERIFY(
-            test::writeFile(folders.home + QStringLiteral("org.example.Editor.desktop"),
-                            applicationEntry("Name=Editor\nName[de]=Bearbeiter\nIcon=/opt/e.png\n"
-                                             "Exec=" +
-                                             run + "\nTryExec=" + run)));
-        QVERIFY(test::writeFile(folders.home + QStringLiteral("org.example.Viewer.desktop"),
-                                QByteArray("\x00\x01garbage", 9)));
-        QVERIFY(test::writeFile(folders.local + QStringLiteral("d1/d2/deep.desktop"),
-                                applicationEntry("Name=Deep")));
-        QVERIFY(test::writeFile(folders.local + QStringLiteral("d1/d2/d3/deeper.desktop"),
-                                applicationEntry("Name=Deeper")));
-        QVERIFY(test::writeFile(folders.local + QStringLiteral("nodisplay.desktop"),
-                                applicationEntry("Name=No Display\nNoDisplay=true")));
-        for (const char* masked : {"hidden", "nodisplay", "org.example.Editor", "kde4/konsole"}) {
-            QVERIFY(
-                test::writeFile(folders.system + QLatin1String(masked) + QStringLiteral(".desktop"),
-                                applicationEntry("Name=Masked")));
-        }
-        QVERIFY(test::writeFile(
-            folders.system + QStringLiteral("games/pinball.desktop"),
-            applicationEntry("Name=Pinball\nStartupWMClass=Pinball\nIcon=pinball")));
-        QVERIFY(test::writeFile(folders.system + QStringLiteral("org.example.Viewer.desktop"),
-                                applicationEntry("Name=Viewer")));
-        QVERIFY(
-            test::writeFile(folders.system + QStringLiteral("link.desktop"),
-                            "[Desktop Entry]\nType=Link\nName=Link\nURL=https://example.com\n"));
-        QVERIFY(test::writeFile(folders.system + QStringLiteral("mimeinfo.cache"),
-                                applicationEntry("Name=Not an entry")));
-        QVERIFY(test::writeFile(folders.system + QStringLiteral("big.desktop"),
-                                applicationEntry("Name=" + QByteArray(1 << 20, 'n'))));
-        QCOMPARE(
-            ::mkfifo(QFile::encodeName(folders.system + QStringLiteral("fifo.desktop")).constData(),
-                     0600),
-            0);
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"),
-                            folders.system + QStringLiteral("zero.desktop")));
-        QVERIFY(QFile::link(folders.system, folders.system + QStringLiteral("loop")));
+        const QByteArray masked = app("Name=Masked");
+        QVERIFY(test::writeFiles(
+            folders.root,
+            {{u"home/applications/hidden.desktop"_s, "[Desktop Entry]\nHidden=true\n"},
+             {u"home/applications/kde4-konsole.desktop"_s, app("Name=Konsole\nIcon=terminal")},
+             {u"home/applications/editor.desktop"_s,
+              app("Name=Editor\nName[de]=Bearbeiter\nIcon=/e.png\nExec=" + run +
+                  "\nTryExec=" + run)},
+             {u"home/applications/viewer.desktop"_s, "\x00\x01garbage"_ba},
+             {u"local/applications/d1/d2/deep.desktop"_s, app("Name=Deep")},
+             {u"local/applications/d1/d2/d3/deeper.desktop"_s, app("Name=Deeper")},
+             {u"local/applications/nodisplay.desktop"_s, app("Name=No Display\nNoDisplay=true")},
+             {u"usr/applications/hidden.desktop"_s, masked},
+             {u"usr/applications/nodisplay.desktop"_s, masked},
+             {u"usr/applications/editor.desktop"_s, masked},
+             {u"usr/applications/kde4/konsole.desktop"_s, masked},
+             {u"usr/applications/games/pinball.desktop"_s, app("Name=Pinball\nStartupWMClass=Pin")},
+             {u"usr/applications/viewer.desktop"_s, app("Name=Viewer")},
+             {u"usr/applications/link.desktop"_s, "[Desktop Entry]\nType=Link\nName=Link\n"},
+             {u"usr/applications/mimeinfo.cache"_s, app("Name=Not an entry")},
+             {u"usr/applications/big.desktop"_s, app("Name=" + QByteArray(1 << 20, 'n'))}}));
+        const QString system = folders.root + u"/usr/applications/"_s;
+        QCOMPARE(::mkfifo(QFile::encodeName(system + u"fifo.desktop"_s).constData(), 0600), 0);
+        QVERIFY(QFile::link(u"/dev/zero"_s, system + u"zero.desktop"_s));
+        QVERIFY(QFile::link(system, system + u"loop"_s));
 
-        QCOMPARE(
-            describe(folders.discovery.scan()),
-            (QStringList{
-                QStringLiteral(
-                    "kde4-konsole | Konsole Home | %1kde4-konsole.desktop | utilities-terminal")
-                    .arg(folders.home),
-                QStringLiteral(
-                    "org.example.Editor | Bearbeiter | %1org.example.Editor.desktop | /opt/e.png")
-                    .arg(folders.home),
-                QStringLiteral("d1-d2-deep | Deep | %1d1/d2/deep.desktop | ").arg(folders.local),
-                QStringLiteral("Pinball | Pinball | %1games/pinball.desktop | pinball")
-                    .arg(folders.system),
-                QStringLiteral("org.example.Viewer | Viewer | %1org.example.Viewer.desktop | ")
-                    .arg(folders.system),
-            }));
+        QStringList found;
+        for (const auto& entry : folders.discovery.scan()) {
+            found.append(test::describe(entry.app, folders.root) + u" | "_s + entry.icon);
+        }
+        QCOMPARE(found.join(u"; "_s),
+                 u"editor | Bearbeiter | home/applications/editor.desktop | /e.png; "
+                 "kde4-konsole | Konsole | home/applications/kde4-konsole.desktop | terminal; "
+                 "d1-d2-deep | Deep | local/applications/d1/d2/deep.desktop | ; "
+                 "Pin | Pinball | usr/applications/games/pinball.desktop | ; "
+                 "viewer | Viewer | usr/applications/viewer.desktop | "_s);
         QVERIFY(!QFile::exists(ran));
     }
 
+    // A picked entry is named by its path below an applications folder, else by its file name;
+    // hidden entries can still be picked, other types cannot.
     void aPickedEntryIsNamedByItsFolder() {
         DataFolders folders;
-        const QString konsole = folders.system + QStringLiteral("kde4/konsole.desktop");
-        const QString elsewhere =
-            folders.root.filePath(QStringLiteral("elsewhere/kde4/konsole.desktop"));
-        const QString hidden = folders.home + QStringLiteral("hidden.desktop");
-        const QString link = folders.local + QStringLiteral("link.desktop");
-        QVERIFY(test::writeFile(konsole, applicationEntry("Name=Konsole")));
-        QVERIFY(test::writeFile(elsewhere, applicationEntry("Name=Konsole")));
-        QVERIFY(
-            test::writeFile(hidden, applicationEntry("Name=Hidden\nHidden=true\nNoDisplay=true")));
-        QVERIFY(test::writeFile(link, "[Desktop Entry]\nType=Link\nName=Link\n"));
-
-        QCOMPARE(test::describe(folders.discovery.readPicked(konsole)),
-                 test::describe(InstalledApp{QStringLiteral("kde4-konsole"),
-                                             QStringLiteral("Konsole"), konsole}));
-        QCOMPARE(test::describe(folders.discovery.readPicked(elsewhere)),
-                 test::describe(InstalledApp{QStringLiteral("konsole"), QStringLiteral("Konsole"),
-                                             elsewhere}));
-        QCOMPARE(test::describe(folders.discovery.readPicked(hidden)),
-                 test::describe(
-                     InstalledApp{QStringLiteral("hidden"), QStringLiteral("Hidden"), hidden}));
-        QCOMPARE(folders.discovery.readPicked(link).has_value(), false);
-        QCOMPARE(folders.discovery.readPicked(folders.system).has_value(), false);
+        QVERIFY(test::writeFiles(
+            folders.root,
+            {{u"usr/applications/kde4/konsole.desktop"_s, app("Name=Konsole")},
+             {u"elsewhere/kde4/konsole.desktop"_s, app("Name=Konsole")},
+             {u"home/applications/hidden.desktop"_s, app("Name=H\nHidden=true")},
+             {u"local/applications/link.desktop"_s, "[Desktop Entry]\nType=Link\nName=L\n"}}));
+        QStringList picked;
+        for (const char* path :
+             {"usr/applications/kde4/konsole.desktop", "elsewhere/kde4/konsole.desktop",
+              "home/applications/hidden.desktop", "local/applications/link.desktop",
+              "usr/applications"}) {
+            picked.append(test::describe(
+                folders.discovery.readPicked(folders.root + u'/' + QLatin1StringView(path)),
+                folders.root));
+        }
+        QCOMPARE(picked,
+                 QStringList({u"kde4-konsole | Konsole | usr/applications/kde4/konsole.desktop"_s,
+                              u"konsole | Konsole | elsewhere/kde4/konsole.desktop"_s,
+                              u"hidden | H | home/applications/hidden.desktop"_s, QString(),
+                              QString()}));
     }
 };
 

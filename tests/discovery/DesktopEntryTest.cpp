@@ -1,33 +1,16 @@
+#include "FixtureFiles.h"
 #include "discovery/DesktopEntry.h"
 
 #include <QTest>
 
 using namespace thrumwise;
 
-namespace {
-
-std::optional<DesktopEntry> parse(const QByteArray& bytes, const QByteArray& locale = "C") {
-    return DesktopEntry::parse(bytes, locale);
-}
-
-QByteArray localized() {
-    return R"([Desktop Entry]
-Type=Application
-Name=Arena
-Name[de]=Arena DE
-Name[de_DE]=Arena Deutschland
-Name[sr@latin]=Arena Latinica
-)";
-}
-
-}  // namespace
-
 class DesktopEntryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void readsTheKeysOfTheDesktopEntryGroup() {
-        const auto entry = parse(R"(# A comment before the group
+        const auto entry = DesktopEntry::parse(R"(# A comment before the group
 [Desktop Action play]
 Name=Play now
 Icon=other
@@ -39,103 +22,74 @@ Type=Application
 Name=Tab\there\sand\\back\nslash
 Icon=/opt/arena/icon.png
 StartupWMClass=ArenaClient
-Exec=arena %U
 NoDisplay=true
 Hidden=false
-)");
+)",
+                                               "C");
         QVERIFY(entry.has_value());
-        QCOMPARE(entry->type, QStringLiteral("Application"));
-        QCOMPARE(entry->name, QStringLiteral("Tab\there and\\back\nslash"));
-        QCOMPARE(entry->icon, QStringLiteral("/opt/arena/icon.png"));
-        QCOMPARE(entry->startupWmClass, QStringLiteral("ArenaClient"));
-        QVERIFY(entry->noDisplay);
-        QVERIFY(!entry->hidden);
-    }
-
-    void theNameFollowsTheLocale_data() {
-        QTest::addColumn<QByteArray>("locale");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("exact") << QByteArray("de_DE.UTF-8") << QStringLiteral("Arena Deutschland");
-        QTest::newRow("language only") << QByteArray("de_AT") << QStringLiteral("Arena DE");
-        QTest::newRow("modifier") << QByteArray("sr_RS@latin") << QStringLiteral("Arena Latinica");
-        QTest::newRow("untranslated") << QByteArray("fr_FR") << QStringLiteral("Arena");
+        QCOMPARE(QStringList({entry->type, entry->name, entry->icon, entry->startupWmClass}),
+                 QStringList({u"Application"_s, u"Tab\there and\\back\nslash"_s,
+                              u"/opt/arena/icon.png"_s, u"ArenaClient"_s}));
+        QVERIFY(entry->noDisplay && !entry->hidden);
+        const QByteArray huge(1 << 20, 'n');
+        QCOMPARE(DesktopEntry::parse(test::app("Name=" + huge), "C")->name,
+                 QString::fromLatin1(huge));
     }
 
     void theNameFollowsTheLocale() {
-        QFETCH(QByteArray, locale);
-        QFETCH(QString, name);
-        QCOMPARE(parse(localized(), locale)->name, name);
-    }
-
-    void typeNameAndFlagsDecideWhereAnEntryShows_data() {
-        QTest::addColumn<QByteArray>("keys");
-        QTest::addColumn<bool>("application");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("application") << QByteArray("Type=Application\nName=A") << true << true;
-        QTest::newRow("NoDisplay")
-            << QByteArray("Type=Application\nName=A\nNoDisplay=true") << true << false;
-        QTest::newRow("Hidden") << QByteArray("Type=Application\nName=A\nHidden=true") << true
-                                << false;
-        QTest::newRow("false flags")
-            << QByteArray("Type=Application\nName=A\nHidden=false\nNoDisplay=false") << true
-            << true;
-        QTest::newRow("malformed flag")
-            << QByteArray("Type=Application\nName=A\nHidden=yes") << true << true;
-        QTest::newRow("link") << QByteArray("Type=Link\nName=A\nURL=https://example.com") << false
-                              << false;
-        QTest::newRow("no type") << QByteArray("Name=A") << false << false;
-        QTest::newRow("no name") << QByteArray("Type=Application") << false << false;
-        QTest::newRow("blank name")
-            << QByteArray("Type=Application\nName=\\s\\t") << false << false;
+        const QByteArray entry =
+            test::app("Name=Arena\nName[de]=DE\nName[de_DE]=Deutschland\nName[sr@latin]=Latinica");
+        const std::vector<std::pair<QByteArray, QString>> cases{{"de_DE.UTF-8", u"Deutschland"_s},
+                                                                {"de_AT", u"DE"_s},
+                                                                {"sr_RS@latin", u"Latinica"_s},
+                                                                {"fr_FR", u"Arena"_s}};
+        for (const auto& [locale, name] : cases) {
+            QCOMPARE(DesktopEntry::parse(entry, locale)->name, name);
+        }
     }
 
     void typeNameAndFlagsDecideWhereAnEntryShows() {
-        QFETCH(QByteArray, keys);
-        QFETCH(bool, application);
-        QFETCH(bool, shown);
-        const auto entry = parse("[Desktop Entry]\n" + keys + '\n');
-        QVERIFY(entry.has_value());
-        QCOMPARE(entry->isApplication(), application);
-        QCOMPARE(entry->isShownApplication(), shown);
+        // Keys, and whether the entry is an application and one that shows.
+        const std::vector<std::tuple<QByteArray, bool, bool>> cases{
+            {"Type=Application\nName=A", true, true},
+            {"Type=Application\nName=A\nNoDisplay=true", true, false},
+            {"Type=Application\nName=A\nHidden=true", true, false},
+            {"Type=Application\nName=A\nHidden=false\nNoDisplay=false", true, true},
+            {"Type=Application\nName=A\nHidden=yes", true, true},
+            {"Type=Link\nName=A\nURL=https://example.com", false, false},
+            {"Name=A", false, false},
+            {"Type=Application", false, false},
+            {"Type=Application\nName=\\s\\t", false, false}};
+        for (const auto& [keys, application, shown] : cases) {
+            const auto entry = DesktopEntry::parse("[Desktop Entry]\n" + keys + '\n', "C");
+            QVERIFY2(entry && entry->isApplication() == application &&
+                         entry->isShownApplication() == shown,
+                     keys.constData());
+        }
     }
 
     void theIdentifierIsTheWindowClassElseTheId() {
-        const QString id = QStringLiteral("org.example.Arena.desktop");
-        QCOMPARE(parse("[Desktop Entry]\nStartupWMClass=arena-bin\n")->identifier(id),
-                 QStringLiteral("arena-bin"));
-        QCOMPARE(parse("[Desktop Entry]\nStartupWMClass=\\s\n")->identifier(id),
-                 QStringLiteral("org.example.Arena"));
-        QCOMPARE(parse("[Desktop Entry]\n")->identifier(id), QStringLiteral("org.example.Arena"));
-    }
-
-    void malformedFilesYieldNothing_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("binary garbage") << QByteArray("\x7f\x45\x4c\x46\x02\x01\x00\xff\xfe", 9);
-        QTest::newRow("key before any group")
-            << QByteArray("Comment=A\n[Desktop Entry]\nType=Application\nName=A\n");
-        QTest::newRow("unsupported encoding")
-            << QByteArray("[Desktop Entry]\nEncoding=Legacy-Mixed\nType=Application\nName=A\n");
-        // GLib takes a vertical tab for no white space: the line is an error, not a blank line.
-        QTest::newRow("line of a vertical tab")
-            << QByteArray("[Desktop Entry]\nType=Application\nName=A\n\v\n");
-        QTest::newRow("truncated group header") << QByteArray("[Desktop Ent");
-        QTest::newRow("other group only") << QByteArray("[KDE Desktop Entry]\nType=Application\n");
-        QTest::newRow("line that is no key")
-            << QByteArray("[Desktop Entry]\nType=Application\nName\n");
-        QTest::newRow("group name not UTF-8") << QByteArray("[Desktop \xff Entry]\nName=A\n");
+        const QString id = u"org.example.Arena.desktop"_s;
+        for (const auto& [keys, identifier] : std::vector<std::pair<QByteArray, QString>>{
+                 {"StartupWMClass=arena-bin", u"arena-bin"_s},
+                 {"StartupWMClass=\\s", u"org.example.Arena"_s},
+                 {"", u"org.example.Arena"_s}}) {
+            QCOMPARE(DesktopEntry::parse(test::app(keys), "C")->identifier(id), identifier);
+        }
     }
 
     void malformedFilesYieldNothing() {
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(parse(bytes).has_value(), false);
-    }
-
-    void hugeValuesAreRead() {
-        const QByteArray name(1 << 20, 'n');
-        const auto entry = parse("[Desktop Entry]\nType=Application\nName=" + name + '\n');
-        QVERIFY(entry.has_value());
-        QCOMPARE(entry->name, QString::fromLatin1(name));
+        for (const QByteArray& bytes :
+             {""_ba, "\x7f\x45\x4c\x46\x02\x01\x00\xff\xfe"_ba,
+              "Comment=A\n[Desktop Entry]\nType=Application\nName=A\n"_ba,
+              "[Desktop Entry]\nEncoding=Legacy-Mixed\nType=Application\nName=A\n"_ba,
+              // GLib takes a vertical tab for no white space: the line is an error.
+              "[Desktop Entry]\nType=Application\nName=A\n\v\n"_ba, "[Desktop Ent"_ba,
+              "[KDE Desktop Entry]\nType=Application\n"_ba,
+              "[Desktop Entry]\nType=Application\nName\n"_ba,
+              "[Desktop \xff Entry]\nName=A\n"_ba}) {
+            QVERIFY2(!DesktopEntry::parse(bytes, "C"), bytes.constData());
+        }
     }
 };
 

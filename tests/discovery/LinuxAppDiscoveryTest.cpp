@@ -3,8 +3,7 @@
 #include <QTest>
 
 using namespace thrumwise;
-using test::applicationEntry;
-using Desktop = test::LinuxDesktop;
+using test::app;
 using test::manifest;
 
 class LinuxAppDiscoveryTest : public QObject {
@@ -12,75 +11,60 @@ class LinuxAppDiscoveryTest : public QObject {
 
 private Q_SLOTS:
     void entriesComeBeforeGamesThenAllSortByName() {
-        Desktop desktop;
-        QVERIFY(
-            test::writeFile(desktop.applications + QStringLiteral("dota.desktop"),
-                            applicationEntry("Name=Dota Launcher\nStartupWMClass=steam_app_570")));
-        QVERIFY(test::writeFile(desktop.system + QStringLiteral("zeta.desktop"),
-                                applicationEntry("Name=zeta")));
-        QVERIFY(test::writeFile(desktop.system + QStringLiteral("alpha.desktop"),
-                                applicationEntry("Name=Alpha")));
-        QVERIFY(test::writeFile(desktop.steamApps + QStringLiteral("appmanifest_570.acf"),
-                                manifest("570", "Dota 2")));
-        QVERIFY(test::writeFile(desktop.steamApps + QStringLiteral("appmanifest_80.acf"),
-                                manifest("80", "beta")));
-
-        QCOMPARE(
-            test::describe(desktop.discovery.scanInstalledApps()),
-            (QStringList{
-                QStringLiteral("alpha | Alpha | %1alpha.desktop").arg(desktop.system),
-                QStringLiteral("steam_app_80 | beta | %1appmanifest_80.acf").arg(desktop.steamApps),
-                QStringLiteral("steam_app_570 | Dota Launcher | %1dota.desktop")
-                    .arg(desktop.applications),
-                QStringLiteral("zeta | zeta | %1zeta.desktop").arg(desktop.system),
-            }));
-        QVERIFY(QFile::remove(desktop.system + QStringLiteral("zeta.desktop")));
+        test::LinuxDesktop desktop;
+        QVERIFY(test::writeFiles(
+            desktop.root,
+            {{desktop.applications + u"dota.desktop"_s,
+              app("Name=Dota\nStartupWMClass=steam_app_570")},
+             {desktop.system + u"zeta.desktop"_s, app("Name=zeta")},
+             {desktop.system + u"alpha.desktop"_s, app("Name=Alpha")},
+             {desktop.steamApps + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
+             {desktop.steamApps + u"appmanifest_80.acf"_s, manifest("80", "beta")}}));
+        QCOMPARE(test::describe(desktop.discovery.scanInstalledApps(), desktop.root),
+                 u"alpha | Alpha | %1alpha.desktop; steam_app_80 | beta | %2appmanifest_80.acf; "
+                 "steam_app_570 | Dota | %3dota.desktop; zeta | zeta | %1zeta.desktop"_s.arg(
+                     desktop.system, desktop.steamApps, desktop.applications));
+        // Each scan reads the folders again.
+        QVERIFY(QFile::remove(desktop.root + u'/' + desktop.system + u"zeta.desktop"_s));
         QCOMPARE(desktop.discovery.scanInstalledApps().size(), std::size_t{3});
     }
 
     void aPickedFileIsReadByItsKind() {
-        Desktop desktop;
-        const QString bundle = desktop.root.filePath(QStringLiteral("My.apple.app"));
-        const QString blankBundle = desktop.root.filePath(QStringLiteral("Blank.app"));
-        const QString entry = desktop.applications + QStringLiteral("games/arena.desktop");
-        const QString game = desktop.steamApps + QStringLiteral("appmanifest_570.acf");
-        const QString other = desktop.root.filePath(QStringLiteral("notes.txt"));
-        QVERIFY(test::writeFile(bundle + QStringLiteral("/Contents/Info.plist"),
-                                "<plist><dict><key>CFBundleIdentifier</key><string>com.apple.my"
-                                "</string></dict></plist>"));
-        QVERIFY(test::writeFile(blankBundle + QStringLiteral("/Contents/Info.plist"),
-                                "<plist><dict><key>CFBundleIdentifier</key><string> </string>"
-                                "</dict></plist>"));
-        QVERIFY(test::writeFile(entry, applicationEntry("Name=Arena\nNoDisplay=true")));
-        QVERIFY(test::writeFile(game, manifest("570", "Dota 2")));
-        QVERIFY(test::writeFile(other, applicationEntry("Name=Notes")));
-
-        QCOMPARE(test::describe(desktop.discovery.readPickedApp(bundle)),
-                 QStringList(QStringLiteral("com.apple.my | My.apple | ") + bundle));
-        QCOMPARE(test::describe(desktop.discovery.readPickedApp(entry)),
-                 QStringList(QStringLiteral("games-arena | Arena | ") + entry));
-        QCOMPARE(test::describe(desktop.discovery.readPickedApp(game)),
-                 QStringList(QStringLiteral("steam_app_570 | Dota 2 | ") + game));
-        QCOMPARE(desktop.discovery.readPickedApp(blankBundle).has_value(), false);
-        QCOMPARE(desktop.discovery.readPickedApp(other).has_value(), false);
+        test::LinuxDesktop desktop;
+        const QByteArray id = "<plist><dict><key>CFBundleIdentifier</key><string>";
+        QVERIFY(test::writeFiles(
+            desktop.root,
+            {{u"My.apple.app/Contents/Info.plist"_s, id + "com.apple.my</string></dict></plist>"},
+             {u"Blank.app/Contents/Info.plist"_s, id + " </string></dict></plist>"},
+             {desktop.applications + u"games/arena.desktop"_s, app("Name=Arena\nNoDisplay=true")},
+             {desktop.steamApps + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
+             {u"notes.txt"_s, app("Name=Notes")}}));
+        QStringList picked;
+        for (const QString& path :
+             {u"My.apple.app"_s, desktop.applications + u"games/arena.desktop"_s,
+              desktop.steamApps + u"appmanifest_570.acf"_s, u"Blank.app"_s, u"notes.txt"_s}) {
+            picked.append(test::describe(
+                desktop.discovery.readPickedApp(desktop.root + u'/' + path), desktop.root));
+        }
+        QCOMPARE(
+            picked.join(u"; "_s),
+            u"com.apple.my | My.apple | My.apple.app; games-arena | Arena | %1games/arena.desktop; "
+            "steam_app_570 | Dota 2 | %2appmanifest_570.acf; ; "_s.arg(desktop.applications,
+                                                                       desktop.steamApps));
     }
 
     void dataFoldersComeFromTheEnvironment() {
         QProcessEnvironment environment;
-        auto roots = XdgDataRoots::fromEnvironment(environment, QStringLiteral("/home/u"));
-        QCOMPARE(roots.inPrecedenceOrder(),
-                 (QStringList{QStringLiteral("/home/u/.local/share"),
-                              QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")}));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/data/home/"));
-        environment.insert(QStringLiteral("XDG_DATA_DIRS"),
-                           QStringLiteral("relative/share:/opt/share/::/usr/share/"));
-        roots = XdgDataRoots::fromEnvironment(environment, QStringLiteral("/home/u"));
-        QCOMPARE(roots.inPrecedenceOrder(),
-                 (QStringList{QStringLiteral("/data/home"), QStringLiteral("/opt/share"),
-                              QStringLiteral("/usr/share")}));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("relative"));
-        QCOMPARE(XdgDataRoots::fromEnvironment(environment, QStringLiteral("/home/u")).dataHome,
-                 QStringLiteral("/home/u/.local/share"));
+        const auto roots = [&] {
+            return XdgDataRoots::fromEnvironment(environment, u"/home/u"_s).inPrecedenceOrder();
+        };
+        QCOMPARE(roots(),
+                 QStringList({u"/home/u/.local/share"_s, u"/usr/local/share"_s, u"/usr/share"_s}));
+        environment.insert(u"XDG_DATA_HOME"_s, u"/data/home/"_s);
+        environment.insert(u"XDG_DATA_DIRS"_s, u"relative/share:/opt/share/::/usr/share/"_s);
+        QCOMPARE(roots(), QStringList({u"/data/home"_s, u"/opt/share"_s, u"/usr/share"_s}));
+        environment.insert(u"XDG_DATA_HOME"_s, u"relative"_s);
+        QCOMPARE(roots().constFirst(), u"/home/u/.local/share"_s);
     }
 };
 
