@@ -3,10 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <QTest>
-
-using namespace thrumwise;
-
 class BoundedFileSystemTest : public QObject {
     Q_OBJECT
 

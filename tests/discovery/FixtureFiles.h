@@ -1,20 +1,14 @@
 #pragma once
 
-#include "discovery/DesktopEntryDiscovery.h"
-#include "discovery/InstalledApp.h"
 #include "discovery/LinuxAppDiscovery.h"
 #include "discovery/SteamGameDiscovery.h"
 
-#include <utility>
-#include <vector>
-
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace thrumwise;
 
 namespace thrumwise::test {
 
@@ -59,20 +53,75 @@ inline QString describe(const std::optional<InstalledApp>& app, const QString& r
     return app ? describe(std::vector<InstalledApp>{*app}, root) : QString();
 }
 
-// A home with its data folder, one system data folder and a Steam installation, and the
-// discovery over them; paths are relative to `root`.
-struct LinuxDesktop {
+// A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr")
+// whose subfolders are entered two deep, a Steam installation in the home with more libraries,
+// and the discovery over them. The tests of each class check its view of the same files.
+struct Desktop {
     QTemporaryDir dir;
     QString root = dir.path();
-    QString applications = u"home/.local/share/applications/"_s;
-    QString system = u"usr/share/applications/"_s;
-    QString steamApps = u"home/.local/share/Steam/steamapps/"_s;
-    BoundedFileSystem files;
+    QString steam = u"home/.local/share/Steam/steamapps/"_s;
+    BoundedFileSystem files{ScanLimits{.maxFolderDepth = 2}};
     DesktopEntryDiscovery desktopEntries{
-        {root + u"/home/.local/share"_s, {root + u"/usr/share"_s}}, "C", files};
+        {root + u"/home"_s, {root + u"/local"_s, root + u"/usr"_s}}, "de_DE.UTF-8", files};
     SteamGameDiscovery steamGames{SteamGameDiscovery::standardRoots(root + u"/home"_s), files};
     AppBundleReader bundles{files};
     LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
+
+    bool write() const {
+        const QByteArray masked = app("Name=Masked");
+        // The current form of the library file lists the Steam folder itself; the older form
+        // numbers plain paths; other keys are no libraries.
+        const QByteArray libraries =
+            QString::fromUtf8(
+                "\"libraryfolders\"\n{\n\t\"contentstatsid\"\t\"%1/"
+                "NotListed\"\n\t\"0\"\n\t{\n\t\t\"path\"\t\t"
+                "\"%1/home/.local/share/Steam\"\n\t}\n\t\"1\" { \"label\" \"\" \"path\" "
+                "\"%1/Extra\" }\n\t"
+                "\"2\"\t\"%1/Old\"\n\t\"3\" { \"path\" \"/nonexistent\" }\n}\n")
+                .arg(root)
+                .toUtf8();
+        return writeFiles(
+                   root,
+                   {{u"home/applications/hidden.desktop"_s,
+                     "[Desktop Entry]\nHidden=true\nIcon=hidden\n"},
+                    {u"home/applications/kde4-konsole.desktop"_s,
+                     app("Name=Konsole\nIcon=terminal")},
+                    {u"home/applications/editor.desktop"_s,
+                     app("Name=Editor\nName[de]=Bearbeiter\nIcon=/e.png")},
+                    {u"home/applications/viewer.desktop"_s, "\x00\x01garbage"_ba},
+                    {u"home/applications/dota.desktop"_s,
+                     app("Name=Dota Launcher\nStartupWMClass=steam_app_570\nIcon=dota")},
+                    {u"local/applications/d1/d2/deep.desktop"_s, app("Name=deep")},
+                    {u"local/applications/d1/d2/d3/deeper.desktop"_s, app("Name=Deeper")},
+                    {u"local/applications/nodisplay.desktop"_s,
+                     app("Name=No Display\nNoDisplay=true")},
+                    {u"usr/applications/hidden.desktop"_s, masked},
+                    {u"usr/applications/nodisplay.desktop"_s, masked},
+                    {u"usr/applications/editor.desktop"_s, masked},
+                    {u"usr/applications/kde4/konsole.desktop"_s, masked},
+                    {u"usr/applications/games/pinball.desktop"_s,
+                     app("Name=Pinball\nStartupWMClass=Pin\nIcon=pinball")},
+                    {u"usr/applications/pinball2.desktop"_s,
+                     app("Name=Pinball 2\nStartupWMClass=Pin\nIcon=other")},
+                    {u"usr/applications/viewer.desktop"_s, app("Name=Viewer")},
+                    {u"usr/applications/link.desktop"_s, "[Desktop Entry]\nType=Link\nName=Link\n"},
+                    {u"usr/applications/mimeinfo.cache"_s, app("Name=Not an entry")},
+                    {steam + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
+                    {steam + u"appmanifest_10.acf"_s, manifest("10", "Counter-Strike \\\"GO\\\"")},
+                    {steam + u"appmanifest_20.acf"_s, "\"AppState\" { \"appid\" \"20\" }"},
+                    {steam + u"appmanifest_21.acf"_s, manifest("21", " ")},
+                    {steam + u"appmanifest_30.acf"_s, manifest("30", "Cut").chopped(3)},
+                    {steam + u"appmanifest_x.acf"_s, manifest("1", "X")},
+                    {steam + u"appmanifest_.acf"_s, manifest("1", "X")},
+                    {steam + u"appmanifest_40.acf.tmp"_s, manifest("40", "Tmp")},
+                    {steam + u"libraryfolders.vdf"_s, libraries},
+                    {u"Extra/steamapps/appmanifest_99.acf"_s, manifest("99", "Extra Game")},
+                    {u"Old/steamapps/appmanifest_77.acf"_s, manifest("77", "Old Game")},
+                    {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")}}) &&
+               QFile::link(root + u"/usr/applications"_s, root + u"/usr/applications/loop"_s) &&
+               QDir().mkpath(root + u"/home/.steam"_s) &&
+               QFile::link(root + u"/home/.local/share/Steam"_s, root + u"/home/.steam/steam"_s);
+    }
 };
 
 }  // namespace thrumwise::test

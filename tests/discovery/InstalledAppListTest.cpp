@@ -1,10 +1,6 @@
 #include "FixtureFiles.h"
 #include "discovery/InstalledAppList.h"
 
-#include <QTest>
-
-using namespace thrumwise;
-
 namespace {
 
 // Applications "id.<position>" of these names, listed in the order sorted.

@@ -1,56 +1,47 @@
 #include "FixtureFiles.h"
 
-#include <QTest>
-
-using namespace thrumwise;
-using test::app;
-using test::manifest;
-
 class LinuxAppDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Entries come before games, so an entry naming a game wins; then all sort by name.
     void entriesComeBeforeGamesThenAllSortByName() {
-        test::LinuxDesktop desktop;
-        QVERIFY(test::writeFiles(
-            desktop.root,
-            {{desktop.applications + u"dota.desktop"_s,
-              app("Name=Dota\nStartupWMClass=steam_app_570")},
-             {desktop.system + u"zeta.desktop"_s, app("Name=zeta")},
-             {desktop.system + u"alpha.desktop"_s, app("Name=Alpha")},
-             {desktop.steamApps + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
-             {desktop.steamApps + u"appmanifest_80.acf"_s, manifest("80", "beta")}}));
+        test::Desktop desktop;
+        QVERIFY(desktop.write());
         QCOMPARE(test::describe(desktop.discovery.scanInstalledApps(), desktop.root),
-                 u"alpha | Alpha | %1alpha.desktop; steam_app_80 | beta | %2appmanifest_80.acf; "
-                 "steam_app_570 | Dota | %3dota.desktop; zeta | zeta | %1zeta.desktop"_s.arg(
-                     desktop.system, desktop.steamApps, desktop.applications));
-        // Each scan reads the folders again.
-        QVERIFY(QFile::remove(desktop.root + u'/' + desktop.system + u"zeta.desktop"_s));
-        QCOMPARE(desktop.discovery.scanInstalledApps().size(), std::size_t{3});
+                 u"editor | Bearbeiter | home/applications/editor.desktop; "
+                 "steam_app_10 | Counter-Strike \"GO\" | %1appmanifest_10.acf; "
+                 "d1-d2-deep | deep | local/applications/d1/d2/deep.desktop; "
+                 "steam_app_570 | Dota Launcher | home/applications/dota.desktop; "
+                 "steam_app_99 | Extra Game | Extra/steamapps/appmanifest_99.acf; "
+                 "kde4-konsole | Konsole | home/applications/kde4-konsole.desktop; "
+                 "steam_app_77 | Old Game | Old/steamapps/appmanifest_77.acf; "
+                 "Pin | Pinball | usr/applications/games/pinball.desktop; "
+                 "viewer | Viewer | usr/applications/viewer.desktop"_s.arg(desktop.steam));
     }
 
+    // A folder is a bundle, a ".desktop" file an entry, anything else a Steam manifest; a
+    // blank identifier is none.
     void aPickedFileIsReadByItsKind() {
-        test::LinuxDesktop desktop;
+        test::Desktop desktop;
         const QByteArray id = "<plist><dict><key>CFBundleIdentifier</key><string>";
-        QVERIFY(test::writeFiles(
-            desktop.root,
-            {{u"My.apple.app/Contents/Info.plist"_s, id + "com.apple.my</string></dict></plist>"},
-             {u"Blank.app/Contents/Info.plist"_s, id + " </string></dict></plist>"},
-             {desktop.applications + u"games/arena.desktop"_s, app("Name=Arena\nNoDisplay=true")},
-             {desktop.steamApps + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
-             {u"notes.txt"_s, app("Name=Notes")}}));
+        QVERIFY(desktop.write() &&
+                test::writeFiles(
+                    desktop.root,
+                    {{u"My.apple.app/Contents/Info.plist"_s, id + "my</string></dict></plist>"},
+                     {u"Blank.app/Contents/Info.plist"_s, id + " </string></dict></plist>"},
+                     {u"notes.txt"_s, test::app("Name=Notes")}}));
         QStringList picked;
         for (const QString& path :
-             {u"My.apple.app"_s, desktop.applications + u"games/arena.desktop"_s,
-              desktop.steamApps + u"appmanifest_570.acf"_s, u"Blank.app"_s, u"notes.txt"_s}) {
+             {u"My.apple.app"_s, u"local/applications/nodisplay.desktop"_s,
+              desktop.steam + u"appmanifest_570.acf"_s, u"Blank.app"_s, u"notes.txt"_s}) {
             picked.append(test::describe(
                 desktop.discovery.readPickedApp(desktop.root + u'/' + path), desktop.root));
         }
-        QCOMPARE(
-            picked.join(u"; "_s),
-            u"com.apple.my | My.apple | My.apple.app; games-arena | Arena | %1games/arena.desktop; "
-            "steam_app_570 | Dota 2 | %2appmanifest_570.acf; ; "_s.arg(desktop.applications,
-                                                                       desktop.steamApps));
+        QCOMPARE(picked.join(u"; "_s),
+                 u"my | My.apple | My.apple.app; nodisplay | No Display | "
+                 u"local/applications/nodisplay.desktop; "
+                 "steam_app_570 | Dota 2 | %1appmanifest_570.acf; ; "_s.arg(desktop.steam));
     }
 
     void dataFoldersComeFromTheEnvironment() {

@@ -1,10 +1,6 @@
 #include "FixtureFiles.h"
 #include "discovery/ValveKeyValues.h"
 
-#include <QTest>
-
-using namespace thrumwise;
-
 namespace {
 
 // "outer/inner=value" per value and "outer/inner{" per section.
