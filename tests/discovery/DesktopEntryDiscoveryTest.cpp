@@ -14,7 +14,7 @@ private Q_SLOTS:
             found.append(test::describe(entry.app, desktop.root) + u" | "_s + entry.icon);
         }
         QCOMPARE(found.join(u"; "_s),
-                 u"steam_app_570 | Dota Launcher | home/applications/dota.desktop | dota; "
+                 u"steam_app_570 | Dota L | home/applications/dota.desktop | dota; "
                  "editor | Bearbeiter | home/applications/editor.desktop | /e.png; "
                  "kde4-konsole | Konsole | home/applications/kde4-konsole.desktop | terminal; "
                  "d1-d2-deep | deep | local/applications/d1/d2/deep.desktop | ; "

@@ -68,57 +68,48 @@ struct Desktop {
     LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
 
     bool write() const {
+        const QString h = u"home/applications/"_s, l = u"local/applications/"_s;
+        const QString u = u"usr/applications/"_s;
         const QByteArray masked = app("Name=Masked");
-        // The current form of the library file lists the Steam folder itself; the older form
+        // The current form of the library file lists the Steam folder itself, the older form
         // numbers plain paths; other keys are no libraries.
-        const QByteArray libraries =
-            QString::fromUtf8(
-                "\"libraryfolders\"\n{\n\t\"contentstatsid\"\t\"%1/"
-                "NotListed\"\n\t\"0\"\n\t{\n\t\t\"path\"\t\t"
-                "\"%1/home/.local/share/Steam\"\n\t}\n\t\"1\" { \"label\" \"\" \"path\" "
-                "\"%1/Extra\" }\n\t"
-                "\"2\"\t\"%1/Old\"\n\t\"3\" { \"path\" \"/nonexistent\" }\n}\n")
-                .arg(root)
-                .toUtf8();
-        return writeFiles(
-                   root,
-                   {{u"home/applications/hidden.desktop"_s,
-                     "[Desktop Entry]\nHidden=true\nIcon=hidden\n"},
-                    {u"home/applications/kde4-konsole.desktop"_s,
-                     app("Name=Konsole\nIcon=terminal")},
-                    {u"home/applications/editor.desktop"_s,
-                     app("Name=Editor\nName[de]=Bearbeiter\nIcon=/e.png")},
-                    {u"home/applications/viewer.desktop"_s, "\x00\x01garbage"_ba},
-                    {u"home/applications/dota.desktop"_s,
-                     app("Name=Dota Launcher\nStartupWMClass=steam_app_570\nIcon=dota")},
-                    {u"local/applications/d1/d2/deep.desktop"_s, app("Name=deep")},
-                    {u"local/applications/d1/d2/d3/deeper.desktop"_s, app("Name=Deeper")},
-                    {u"local/applications/nodisplay.desktop"_s,
-                     app("Name=No Display\nNoDisplay=true")},
-                    {u"usr/applications/hidden.desktop"_s, masked},
-                    {u"usr/applications/nodisplay.desktop"_s, masked},
-                    {u"usr/applications/editor.desktop"_s, masked},
-                    {u"usr/applications/kde4/konsole.desktop"_s, masked},
-                    {u"usr/applications/games/pinball.desktop"_s,
-                     app("Name=Pinball\nStartupWMClass=Pin\nIcon=pinball")},
-                    {u"usr/applications/pinball2.desktop"_s,
-                     app("Name=Pinball 2\nStartupWMClass=Pin\nIcon=other")},
-                    {u"usr/applications/viewer.desktop"_s, app("Name=Viewer")},
-                    {u"usr/applications/link.desktop"_s, "[Desktop Entry]\nType=Link\nName=Link\n"},
-                    {u"usr/applications/mimeinfo.cache"_s, app("Name=Not an entry")},
-                    {steam + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
-                    {steam + u"appmanifest_10.acf"_s, manifest("10", "Counter-Strike \\\"GO\\\"")},
-                    {steam + u"appmanifest_20.acf"_s, "\"AppState\" { \"appid\" \"20\" }"},
-                    {steam + u"appmanifest_21.acf"_s, manifest("21", " ")},
-                    {steam + u"appmanifest_30.acf"_s, manifest("30", "Cut").chopped(3)},
-                    {steam + u"appmanifest_x.acf"_s, manifest("1", "X")},
-                    {steam + u"appmanifest_.acf"_s, manifest("1", "X")},
-                    {steam + u"appmanifest_40.acf.tmp"_s, manifest("40", "Tmp")},
-                    {steam + u"libraryfolders.vdf"_s, libraries},
-                    {u"Extra/steamapps/appmanifest_99.acf"_s, manifest("99", "Extra Game")},
-                    {u"Old/steamapps/appmanifest_77.acf"_s, manifest("77", "Old Game")},
-                    {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")}}) &&
-               QFile::link(root + u"/usr/applications"_s, root + u"/usr/applications/loop"_s) &&
+        const QString libraries =
+            uR"("libraryfolders" { "contentstatsid" "%1/NotListed" "0" { "path" )"
+            uR"("%1/home/.local/share/Steam" } "1" { "label" "" "path" "%1/Extra" } "2" "%1/Old" )"
+            uR"("3" { "path" "/nonexistent" } })"_s;
+        const bool written = writeFiles(
+            root,
+            {{h + u"hidden.desktop"_s, "[Desktop Entry]\nHidden=true\nIcon=hidden\n"},
+             {h + u"kde4-konsole.desktop"_s, app("Name=Konsole\nIcon=terminal")},
+             {h + u"editor.desktop"_s, app("Name=Editor\nName[de]=Bearbeiter\nIcon=/e.png")},
+             {h + u"viewer.desktop"_s, "\x00\x01garbage"_ba},
+             {h + u"dota.desktop"_s, app("Name=Dota L\nStartupWMClass=steam_app_570\nIcon=dota")},
+             {l + u"d1/d2/deep.desktop"_s, app("Name=deep")},
+             {l + u"d1/d2/d3/deeper.desktop"_s, app("Name=Deeper")},
+             {l + u"nodisplay.desktop"_s, app("Name=No Display\nNoDisplay=true")},
+             {u + u"hidden.desktop"_s, masked},
+             {u + u"nodisplay.desktop"_s, masked},
+             {u + u"editor.desktop"_s, masked},
+             {u + u"kde4/konsole.desktop"_s, masked},
+             {u + u"games/pinball.desktop"_s,
+              app("Name=Pinball\nStartupWMClass=Pin\nIcon=pinball")},
+             {u + u"pinball2.desktop"_s, app("Name=Pinball 2\nStartupWMClass=Pin\nIcon=other")},
+             {u + u"viewer.desktop"_s, app("Name=Viewer")},
+             {u + u"link.desktop"_s, "[Desktop Entry]\nType=Link\nName=Link\n"},
+             {u + u"mimeinfo.cache"_s, app("Name=Not an entry")},
+             {steam + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
+             {steam + u"appmanifest_10.acf"_s, manifest("10", "Counter-Strike \\\"GO\\\"")},
+             {steam + u"appmanifest_20.acf"_s, "\"AppState\" { \"appid\" \"20\" }"},
+             {steam + u"appmanifest_21.acf"_s, manifest("21", " ")},
+             {steam + u"appmanifest_30.acf"_s, manifest("30", "Cut").chopped(3)},
+             {steam + u"appmanifest_x.acf"_s, manifest("1", "X")},
+             {steam + u"appmanifest_.acf"_s, manifest("1", "X")},
+             {steam + u"appmanifest_40.acf.tmp"_s, manifest("40", "Tmp")},
+             {steam + u"libraryfolders.vdf"_s, libraries.arg(root).toUtf8()},
+             {u"Extra/steamapps/appmanifest_99.acf"_s, manifest("99", "Extra Game")},
+             {u"Old/steamapps/appmanifest_77.acf"_s, manifest("77", "Old Game")},
+             {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")}});
+        return written && QFile::link(root + u'/' + u, root + u'/' + u + u"loop"_s) &&
                QDir().mkpath(root + u"/home/.steam"_s) &&
                QFile::link(root + u"/home/.local/share/Steam"_s, root + u"/home/.steam/steam"_s);
     }

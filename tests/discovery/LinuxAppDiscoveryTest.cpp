@@ -12,7 +12,7 @@ private Q_SLOTS:
                  u"editor | Bearbeiter | home/applications/editor.desktop; "
                  "steam_app_10 | Counter-Strike \"GO\" | %1appmanifest_10.acf; "
                  "d1-d2-deep | deep | local/applications/d1/d2/deep.desktop; "
-                 "steam_app_570 | Dota Launcher | home/applications/dota.desktop; "
+                 "steam_app_570 | Dota L | home/applications/dota.desktop; "
                  "steam_app_99 | Extra Game | Extra/steamapps/appmanifest_99.acf; "
                  "kde4-konsole | Konsole | home/applications/kde4-konsole.desktop; "
                  "steam_app_77 | Old Game | Old/steamapps/appmanifest_77.acf; "

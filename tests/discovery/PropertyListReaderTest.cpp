@@ -9,76 +9,69 @@ using Array = PropertyListValue::Array;
 using I = std::int64_t;
 using P = std::pair<const QString, PropertyListValue>;
 
-namespace {
-
-template <typename... Member>
-PropertyListValue dictionary(Member... members) {
-    return Dictionary{std::move(members)...};
-}
-
-QByteArray h(const char* hex) {
-    return QByteArray::fromHex(hex);
-}
-
-QByteArray bigEndian(quint64 value, int width) {
-    QByteArray bytes(width, '\0');
-    for (int i = 1; i <= std::min(width, 8); ++i, value >>= 8) {
-        bytes[width - i] = static_cast<char>(value & 0xFFU);
-    }
-    return bytes;
-}
-
-QByteArray real(double value) {
-    return h("33") + bigEndian(std::bit_cast<quint64>(value), 8);
-}
-
-// A binary list of the objects, numbered in order, with 1-byte references; `trailer` replaces
-// trailer fields (byte position in the trailer -> value).
-QByteArray binaryList(const QByteArrayList& objects, quint64 top = 0,
-                      const QList<std::pair<int, quint64>>& trailer = {}, int offsetWidth = 2) {
-    QByteArray bytes("bplist00");
-    QByteArray table;
-    for (const QByteArray& object : objects) {
-        table += bigEndian(static_cast<quint64>(bytes.size()), offsetWidth);
-        bytes += object;
-    }
-    QByteArray tail = QByteArray(6, '\0') + char(offsetWidth) + '\1' +
-                      bigEndian(static_cast<quint64>(objects.size()), 8) + bigEndian(top, 8) +
-                      bigEndian(static_cast<quint64>(bytes.size()), 8);
-    for (const auto& [position, value] : trailer) {
-        const int width = position < 8 ? 1 : 8;
-        tail.replace(position, width, bigEndian(value, width));
-    }
-    return bytes + table + tail;
-}
-
-// Objects in hex, separated by spaces.
-QByteArray binaryList(const char* objects) {
-    QByteArrayList list;
-    for (const QByteArray& object : QByteArray(objects).split(' ')) {
-        list.append(QByteArray::fromHex(object));
-    }
-    return binaryList(list);
-}
-
-// Arrays nested `depth` deep around an empty array, in both forms.
-QByteArray nestedXml(int depth) {
-    return "<plist>" + QByteArray("<array>").repeated(depth) +
-           QByteArray("</array>").repeated(depth) + "</plist>";
-}
-
-QByteArray nestedBinary(int depth) {
-    QByteArrayList objects;
-    for (int i = 1; i < depth; ++i) {
-        objects.append(h("a1") + char(i));
-    }
-    return binaryList(objects << h("a0"));
-}
-
-}  // namespace
-
 class PropertyListReaderTest : public QObject {
     Q_OBJECT
+
+    static QByteArray h(const char* hex) { return QByteArray::fromHex(hex); }
+    static QByteArray real(double value) {
+        return h("33") + bigEndian(std::bit_cast<quint64>(value), 8);
+    }
+    template <typename... Member>
+    static PropertyListValue dictionary(Member... members) {
+        return Dictionary{std::move(members)...};
+    }
+
+    static QByteArray bigEndian(quint64 value, int width) {
+        QByteArray bytes(width, '\0');
+        for (int i = 1; i <= std::min(width, 8); ++i, value >>= 8) {
+            bytes[width - i] = static_cast<char>(value & 0xFFU);
+        }
+        return bytes;
+    }
+
+    // A binary list of the objects, numbered in order, with 1-byte references; `trailer` replaces
+    // trailer fields (byte position in the trailer -> value).
+    static QByteArray binaryList(const QByteArrayList& objects, quint64 top = 0,
+                                 const QList<std::pair<int, quint64>>& trailer = {},
+                                 int offsetWidth = 2) {
+        QByteArray bytes("bplist00");
+        QByteArray table;
+        for (const QByteArray& object : objects) {
+            table += bigEndian(static_cast<quint64>(bytes.size()), offsetWidth);
+            bytes += object;
+        }
+        QByteArray tail = QByteArray(6, '\0') + char(offsetWidth) + '\1' +
+                          bigEndian(static_cast<quint64>(objects.size()), 8) + bigEndian(top, 8) +
+                          bigEndian(static_cast<quint64>(bytes.size()), 8);
+        for (const auto& [position, value] : trailer) {
+            const int width = position < 8 ? 1 : 8;
+            tail.replace(position, width, bigEndian(value, width));
+        }
+        return bytes + table + tail;
+    }
+
+    // Objects in hex, separated by spaces.
+    static QByteArray binaryList(const char* objects) {
+        QByteArrayList list;
+        for (const QByteArray& object : QByteArray(objects).split(' ')) {
+            list.append(QByteArray::fromHex(object));
+        }
+        return binaryList(list);
+    }
+
+    // Arrays nested `depth` deep around an empty array, in both forms.
+    static QByteArray nestedXml(int depth) {
+        return "<plist>" + QByteArray("<array>").repeated(depth) +
+               QByteArray("</array>").repeated(depth) + "</plist>";
+    }
+
+    static QByteArray nestedBinary(int depth) {
+        QByteArrayList objects;
+        for (int i = 1; i < depth; ++i) {
+            objects.append(h("a1") + char(i));
+        }
+        return binaryList(objects << h("a0"));
+    }
 
 private Q_SLOTS:
     void bothFormsReadAsTheSameValuesAndNoneCutShort() {
