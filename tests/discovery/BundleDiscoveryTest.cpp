@@ -14,15 +14,6 @@ QByteArray bundle(const QByteArray& identifier, const QByteArray& name) {
                 "</string><key>CFBundleName</key><string>" + name + "</string>");
 }
 
-// The names of the applications, in order.
-QStringList names(const std::vector<InstalledApp>& apps) {
-    QStringList names;
-    for (const InstalledApp& app : apps) {
-        names.append(app.displayName);
-    }
-    return names;
-}
-
 }  // namespace
 
 class BundleDiscoveryTest : public QObject {
@@ -46,12 +37,11 @@ private Q_SLOTS:
               std::pair(u"Number.app"_s, info("<key>CFBundleIdentifier</key><integer>1</integer>")),
               std::pair(u"Array.app"_s, "<plist><array/></plist>"_ba)}) {
             QVERIFY(test::writeFiles(root.path(), {{folder + plist, bytes}}));
-            const auto app =
-                AppBundleReader(BoundedFileSystem()).readAppBundle(root.filePath(folder));
-            found.append(app ? app->bundleId + u'|' + app->displayName : u"-"_s);
+            found.append(test::describe(
+                AppBundleReader(BoundedFileSystem()).readAppBundle(root.filePath(folder))));
         }
         QCOMPARE(found.join(u", "_s),
-                 u"a|D, a|Short, a|My.apple, a|Slash, a|Tool, |Blank, -, -, -"_s);
+                 u"a | D, a | Short, a | My.apple, a | Slash, a | Tool,  | Blank, , , "_s);
     }
 
     // Bundles directly in the application folders, and two levels below each Steam library's
@@ -79,17 +69,18 @@ private Q_SLOTS:
         BundleDiscovery discovery(
             {root + u"/Applications"_s, root + u"/System"_s, root + u"/home/Applications"_s},
             root + u"/home"_s, BoundedFileSystem());
-        const QStringList games{u"S/A/A.app"_s, u"S/A/Dup.app"_s,
-                                u"Extra/steamapps/common/C/C.app"_s};
-        QCOMPARE(names(discovery.scanSteamLibraries()), games);
-        QCOMPARE(names(discovery.scanInstalledApps()),
-                 QStringList({u"Applications/alpha.app"_s, u"Applications/Dup.app"_s, games[2],
-                              u"home/Applications/Beta.app"_s, games[0]}));
-        QCOMPARE(discovery.readPickedApp(root + u"/System/Dup.app"_s)->displayName,
-                 u"System/Dup.app"_s);
+        const QString games =
+            u"A | S/A/A.app; Dup | S/A/Dup.app; C | Extra/steamapps/common/C/C.app"_s;
+        QCOMPARE(test::describe(discovery.scanSteamLibraries()), games);
+        QCOMPARE(
+            test::describe(discovery.scanInstalledApps()),
+            u"alpha | Applications/alpha.app; Dup | Applications/Dup.app; C | "
+            "Extra/steamapps/common/C/C.app; Beta | home/Applications/Beta.app; A | S/A/A.app"_s);
+        QCOMPARE(test::describe(discovery.readPickedApp(root + u"/System/Dup.app"_s)),
+                 u"Dup | System/Dup.app"_s);
         // Text that is not UTF-8 is not read at all, although its paths are plain.
         QVERIFY(test::writeFiles(library, {{u"libraryfolders.vdf"_s, "\xff" + listed}}));
-        QCOMPARE(names(discovery.scanSteamLibraries()), games.first(2));
+        QCOMPARE(test::describe(discovery.scanSteamLibraries()), games.section(u"; "_s, 0, 1));
     }
 };
 

@@ -38,13 +38,14 @@ inline QByteArray readFixture(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// "identifier | name | path" per application, the path relative to `root`; joined so that a
-// failed comparison prints what differs.
+// "identifier | name" per application, with its path below `root` when one is given; joined so
+// that a failed comparison prints what differs.
 inline QString describe(const std::vector<InstalledApp>& apps, const QString& root = {}) {
     QStringList lines;
     for (const InstalledApp& app : apps) {
-        lines.append(app.bundleId + " | "_L1 + app.displayName + " | "_L1 +
-                     (root.isEmpty() ? app.path : QDir(root).relativeFilePath(app.path)));
+        lines.append(
+            app.bundleId + " | "_L1 + app.displayName +
+            (root.isEmpty() ? QString() : " | "_L1 + QDir(root).relativeFilePath(app.path)));
     }
     return lines.join("; "_L1);
 }
@@ -71,6 +72,7 @@ struct Desktop {
         const QString h = u"home/applications/"_s, l = u"local/applications/"_s;
         const QString u = u"usr/applications/"_s;
         const QByteArray masked = app("Name=Masked");
+        const QByteArray bundle = "<plist><dict><key>CFBundleIdentifier</key><string>";
         // The current form of the library file lists the Steam folder itself, the older form
         // numbers plain paths; other keys are no libraries.
         const QString libraries =
@@ -108,7 +110,12 @@ struct Desktop {
              {steam + u"libraryfolders.vdf"_s, libraries.arg(root).toUtf8()},
              {u"Extra/steamapps/appmanifest_99.acf"_s, manifest("99", "Extra Game")},
              {u"Old/steamapps/appmanifest_77.acf"_s, manifest("77", "Old Game")},
-             {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")}});
+             {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")},
+             // Picked files outside the data folders: bundles, an entry, a file of no kind.
+             {u"My.apple.app/Contents/Info.plist"_s, bundle + "my</string></dict></plist>"},
+             {u"Blank.app/Contents/Info.plist"_s, bundle + " </string></dict></plist>"},
+             {u"elsewhere/kde4/konsole.desktop"_s, app("Name=Konsole")},
+             {u"elsewhere/notes.txt"_s, app("Name=Notes")}});
         return written && QFile::link(root + u'/' + u, root + u'/' + u + u"loop"_s) &&
                QDir().mkpath(root + u"/home/.steam"_s) &&
                QFile::link(root + u"/home/.local/share/Steam"_s, root + u"/home/.steam/steam"_s);

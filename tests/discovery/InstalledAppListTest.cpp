@@ -28,7 +28,7 @@ private Q_SLOTS:
                                              {u"x"_s, u"A later copy"_s, u"/H/X.app"_s},
                                              {u"X"_s, u"Case differs"_s, u"/H/X2.app"_s}};
         QCOMPARE(test::describe(uniqueAppsSortedByName(apps)),
-                 u"X | Case differs | /H/X2.app; x | First | /A/X.app; y | Other | /A/Y.app"_s);
+                 u"X | Case differs; x | First; y | Other"_s);
     }
 
     // By lower-cased, composed scalar values, not by UTF-16 units or a locale's collation; equal

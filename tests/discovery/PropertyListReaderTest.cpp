@@ -12,10 +12,6 @@ using P = std::pair<const QString, PropertyListValue>;
 class PropertyListReaderTest : public QObject {
     Q_OBJECT
 
-    static QByteArray h(const char* hex) { return QByteArray::fromHex(hex); }
-    static QByteArray real(double value) {
-        return h("33") + bigEndian(std::bit_cast<quint64>(value), 8);
-    }
     template <typename... Member>
     static PropertyListValue dictionary(Member... members) {
         return Dictionary{std::move(members)...};
@@ -29,19 +25,19 @@ class PropertyListReaderTest : public QObject {
         return bytes;
     }
 
-    // A binary list of the objects, numbered in order, with 1-byte references; `trailer` replaces
-    // trailer fields (byte position in the trailer -> value).
-    static QByteArray binaryList(const QByteArrayList& objects, quint64 top = 0,
-                                 const QList<std::pair<int, quint64>>& trailer = {},
-                                 int offsetWidth = 2) {
+    // A binary list of the objects, in hex and separated by spaces, numbered in order with
+    // 1-byte references; `trailer` replaces trailer fields (byte position -> value).
+    static QByteArray bin(const QByteArray& objects, quint64 top = 0,
+                          const QList<std::pair<int, quint64>>& trailer = {}, int offsetWidth = 2) {
         QByteArray bytes("bplist00");
         QByteArray table;
-        for (const QByteArray& object : objects) {
+        const QByteArrayList list = objects.split(' ');
+        for (const QByteArray& object : list) {
             table += bigEndian(static_cast<quint64>(bytes.size()), offsetWidth);
-            bytes += object;
+            bytes += QByteArray::fromHex(object);
         }
         QByteArray tail = QByteArray(6, '\0') + char(offsetWidth) + '\1' +
-                          bigEndian(static_cast<quint64>(objects.size()), 8) + bigEndian(top, 8) +
+                          bigEndian(static_cast<quint64>(list.size()), 8) + bigEndian(top, 8) +
                           bigEndian(static_cast<quint64>(bytes.size()), 8);
         for (const auto& [position, value] : trailer) {
             const int width = position < 8 ? 1 : 8;
@@ -50,13 +46,8 @@ class PropertyListReaderTest : public QObject {
         return bytes + table + tail;
     }
 
-    // Objects in hex, separated by spaces.
-    static QByteArray binaryList(const char* objects) {
-        QByteArrayList list;
-        for (const QByteArray& object : QByteArray(objects).split(' ')) {
-            list.append(QByteArray::fromHex(object));
-        }
-        return binaryList(list);
+    static QByteArray date(double seconds) {
+        return "33" + bigEndian(std::bit_cast<quint64>(seconds), 8).toHex();
     }
 
     // Arrays nested `depth` deep around an empty array, in both forms.
@@ -66,11 +57,11 @@ class PropertyListReaderTest : public QObject {
     }
 
     static QByteArray nestedBinary(int depth) {
-        QByteArrayList objects;
+        QByteArray objects;
         for (int i = 1; i < depth; ++i) {
-            objects.append(h("a1") + char(i));
+            objects += "a1" + bigEndian(static_cast<quint64>(i), 1).toHex() + ' ';
         }
-        return binaryList(objects << h("a0"));
+        return bin(objects + "a0");
     }
 
 private Q_SLOTS:
@@ -84,7 +75,8 @@ private Q_SLOTS:
             P(u"CFBundleDisplayName"_s, u"S\u00e4mple \u2713 \u6e38\u620f"_s), P(u"Small"_s, I{7}),
             P(u"Medium"_s, I{300}), P(u"Large"_s, I{70000}), P(u"Huge"_s, I{5'000'000'000}),
             P(u"Negative"_s, I{-42}), P(u"Real"_s, 2.5), P(u"Enabled"_s, true),
-            P(u"Disabled"_s, false), P(u"Blob"_s, h("0001feff")), P(u"Empty"_s, Dictionary{}),
+            P(u"Disabled"_s, false), P(u"Blob"_s, QByteArray("\0\1\xfe\xff", 4)),
+            P(u"Empty"_s, Dictionary{}),
             P(u"Created"_s, QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC)),
             P(u"Counted"_s, counted), P(u"LongText"_s, u"a text longer than fifteen characters"_s),
             P(u"Versions"_s,
@@ -103,19 +95,18 @@ private Q_SLOTS:
 
     void binaryFormsPlistlibDoesNotWrite() {
         const std::vector<std::pair<QByteArray, PropertyListValue>> cases{
-            {binaryList("223fc00000"), 1.5},  // a 4-byte real
-            {binaryList("10ff"), I{255}},     // integers of 1 to 4 bytes are unsigned
-            {binaryList("12fffffffe"), I{0xFFFFFFFE}},
-            {binaryList("14fffffffffffffffffffffffffffffffb"), I{-5}},
-            {binaryList("63d83dde000041"), u"\U0001F600A"_s},  // a surrogate pair
-            {binaryList({real(-1.5)}),
-             QDateTime(QDate(2000, 12, 31), QTime(23, 59, 58, 500), Qt::UTC)},
+            {bin("223fc00000"), 1.5},  // a 4-byte real
+            {bin("10ff"), I{255}},     // integers of 1 to 4 bytes are unsigned
+            {bin("12fffffffe"), I{0xFFFFFFFE}},
+            {bin("14fffffffffffffffffffffffffffffffb"), I{-5}},
+            {bin("63d83dde000041"), u"\U0001F600A"_s},  // a surrogate pair
+            {bin(date(-1.5)), QDateTime(QDate(2000, 12, 31), QTime(23, 59, 58, 500), Qt::UTC)},
             // One object under two keys, a later key replacing an earlier.
-            {binaryList("d3010201030304 516b 5178 5176 5177"),
+            {bin("d3010201030304 516b 5178 5176 5177"),
              Dictionary{{u"k"_s, u"w"_s}, {u"x"_s, u"v"_s}}},
-            {binaryList({h("516b"), h("5178")}, 1), u"x"_s},  // a top object other than the first
-            {binaryList({h("516b")}, 0, {}, 1), u"k"_s},
-            {binaryList({h("516b")}, 0, {}, 8), u"k"_s}};
+            {bin("516b 5178", 1), u"x"_s},  // a top object other than the first
+            {bin("516b", 0, {}, 1), u"k"_s},
+            {bin("516b", 0, {}, 8), u"k"_s}};
         for (const auto& [bytes, expected] : cases) {
             const auto value = PropertyListReader::parse(bytes);
             QVERIFY2(value && *value == expected, bytes.toHex().constData());
@@ -123,14 +114,14 @@ private Q_SLOTS:
     }
 
     void malformedListsYieldNothing() {
-        QByteArrayList lists{"bplist00"_ba, "bplist01" + binaryList("516b").mid(8),
-                             binaryList({h("516b")}, 1), binaryList({h("516b")}, 0, {}, 9)};
+        QByteArrayList lists{"bplist00"_ba, "bplist01" + bin("516b").mid(8), bin("516b", 1),
+                             bin("516b", 0, {}, 9)};
         // Trailer fields: offset width, reference width, object count, table offset.
         for (const auto& [position, value] :
              {std::pair(6, 0ULL), std::pair(7, 0ULL), std::pair(8, 0ULL), std::pair(8, ~0ULL),
               std::pair(8, 2ULL), std::pair(24, 1000ULL), std::pair(24, ~0ULL - 1),
               std::pair(24, 2ULL)}) {
-            lists.append(binaryList({h("516b")}, 0, {{position, value}}));
+            lists.append(bin("516b", 0, {{position, value}}));
         }
         // Strings running into the trailer or counted past the end, a length that is no
         // integer, references out of range or in a cycle, a key that is no string, null, an
@@ -138,14 +129,13 @@ private Q_SLOTS:
         for (const char* objects :
              {"5e61", "5f13ffffffffffffffff", "4f220000", "a105", "a100", "a101 a100",
               "d10100 516b", "d10101 1001", "00", "8001", "14010000000000000000000000000000"}) {
-            lists.append(binaryList(objects));
+            lists.append(bin(objects));
         }
-        lists << binaryList({real(std::nan(""))}) << binaryList({real(1e300)})
+        lists << bin(date(std::nan(""))) << bin(date(1e300))
               << nestedBinary(PropertyListReader::maxNesting + 1);
         // Two levels each holding the next 250 times: 40 MB of strings from a file of 1 KB.
-        lists.append(
-            binaryList({h("af1100fa") + QByteArray(250, 1), h("af1100fa") + QByteArray(250, 2),
-                        h("5f110258") + QByteArray(600, 'x')}));
+        lists.append(bin("af1100fa" + QByteArray(250, 1).toHex() + " af1100fa" +
+                         QByteArray(250, 2).toHex() + " 5f110258" + QByteArray(600, 'x').toHex()));
 
         for (const char* body : {"", "<string>a</string><string>b</string>", "<color>red</color>",
                                  "<dict><key>a</key></dict>", "<dict><string>a</string></dict>",
