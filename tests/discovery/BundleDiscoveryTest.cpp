@@ -1,37 +1,18 @@
 #include "FixtureFiles.h"
 #include "discovery/BundleDiscovery.h"
 
-#include <QTemporaryDir>
-#include <QTest>
-
-using namespace thrumwise;
-
 namespace {
 
-QByteArray infoPlist(const QByteArray& members) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + members +
-           "</dict></plist>\n";
+const QString plist = u"/Contents/Info.plist"_s;
+
+QByteArray info(const QByteArray& members) {
+    return "<plist version=\"1.0\"><dict>" + members + "</dict></plist>\n";
 }
 
-QByteArray identified(const QByteArray& identifier, const QByteArray& name) {
-    return infoPlist("<key>CFBundleIdentifier</key><string>" + identifier +
-                     "</string><key>CFBundleName</key><string>" + name + "</string>");
+QByteArray bundle(const QByteArray& identifier, const QByteArray& name) {
+    return info("<key>CFBundleIdentifier</key><string>" + identifier +
+                "</string><key>CFBundleName</key><string>" + name + "</string>");
 }
-
-// A machine under a temporary folder: its three application folders and a home.
-struct Machine {
-    QTemporaryDir root;
-    QString applications = root.filePath(QStringLiteral("Applications"));
-    QString system = root.filePath(QStringLiteral("System/Applications"));
-    QString home = root.filePath(QStringLiteral("home"));
-    QString steam = home + QStringLiteral("/Library/Application Support/Steam");
-    BundleDiscovery discovery{
-        {applications, system, home + QStringLiteral("/Applications")}, home, BoundedFileSystem()};
-
-    bool bundle(const QString& path, const QByteArray& info) const {
-        return test::writeFile(path + QStringLiteral("/Contents/Info.plist"), info);
-    }
-};
 
 }  // namespace
 
@@ -39,163 +20,67 @@ class BundleDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void aBundleGivesItsIdentifierAndName_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QByteArray>("info");
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("name");
-        const QByteArray id = "<key>CFBundleIdentifier</key><string>com.example.a</string>";
-        const QString exampleA = QStringLiteral("com.example.a");
-        QTest::newRow("display name first")
-            << QStringLiteral("A.app")
-            << infoPlist(id +
-                         "<key>CFBundleName</key><string>Short</string>"
-                         "<key>CFBundleDisplayName</key><string>Display</string>")
-            << exampleA << QStringLiteral("Display");
-        QTest::newRow("bundle name when the display name is no string")
-            << QStringLiteral("A.app")
-            << infoPlist(id +
-                         "<key>CFBundleDisplayName</key><integer>3</integer>"
-                         "<key>CFBundleName</key><string>Short</string>")
-            << exampleA << QStringLiteral("Short");
-        QTest::newRow("folder name without its trailing .app")
-            << QStringLiteral("My.apple.app") << infoPlist(id + "<key>CFBundleName</key><array/>")
-            << exampleA << QStringLiteral("My.apple");
-        QTest::newRow("folder name given with a trailing slash")
-            << QStringLiteral("Tool.app/") << infoPlist(id) << exampleA << QStringLiteral("Tool");
-        QTest::newRow("folder name without .app")
-            << QStringLiteral("Tool") << infoPlist(id) << exampleA << QStringLiteral("Tool");
-        QTest::newRow("empty identifier kept")
-            << QStringLiteral("A.app") << identified("", "A") << QString() << QStringLiteral("A");
-        QTest::newRow("no identifier")
-            << QStringLiteral("A.app") << infoPlist("<key>CFBundleName</key><string>A</string>")
-            << QStringLiteral("-") << QString();
-        QTest::newRow("identifier no string")
-            << QStringLiteral("A.app")
-            << infoPlist("<key>CFBundleIdentifier</key><integer>1</integer>") << QStringLiteral("-")
-            << QString();
-        QTest::newRow("no dictionary")
-            << QStringLiteral("A.app") << QByteArray("<plist><array/></plist>")
-            << QStringLiteral("-") << QString();
-        QTest::newRow("malformed") << QStringLiteral("A.app") << identified("a", "A").chopped(12)
-                                   << QStringLiteral("-") << QString();
-    }
-
+    // The display name, else the bundle name, else the folder's name without its ".app".
     void aBundleGivesItsIdentifierAndName() {
-        QFETCH(QString, folder);
-        QFETCH(QByteArray, info);
-        QFETCH(QString, identifier);
-        QFETCH(QString, name);
-        Machine machine;
-        const QString path = machine.root.filePath(folder);
-        QVERIFY(machine.bundle(path, info));
-        const auto app = AppBundleReader(BoundedFileSystem()).readAppBundle(path);
-        if (identifier == u"-") {
-            QCOMPARE(app.has_value(), false);
-        } else {
-            QCOMPARE(test::describe(app), test::describe(InstalledApp{identifier, name, path}));
+        QTemporaryDir root;
+        const QByteArray id = "<key>CFBundleIdentifier</key><string>a</string>";
+        const QByteArray shortName = "<key>CFBundleName</key><string>Short</string>";
+        QStringList found;
+        for (const auto& [folder, bytes] :
+             {std::pair(u"A.app"_s,
+                        info(id + shortName + "<key>CFBundleDisplayName</key><string>D</string>")),
+              std::pair(u"B.app"_s, info(id + "<key>CFBundleDisplayName</key><true/>" + shortName)),
+              std::pair(u"My.apple.app"_s, info(id + "<key>CFBundleName</key><array/>")),
+              std::pair(u"Slash.app/"_s, info(id)), std::pair(u"Tool"_s, info(id)),
+              std::pair(u"Blank.app"_s, bundle("", "Blank")),
+              std::pair(u"None.app"_s, info(shortName)),
+              std::pair(u"Number.app"_s, info("<key>CFBundleIdentifier</key><integer>1</integer>")),
+              std::pair(u"Array.app"_s, "<plist><array/></plist>"_ba)}) {
+            QVERIFY(test::writeFiles(root.path(), {{folder + plist, bytes}}));
+            found.append(test::describe(
+                AppBundleReader(BoundedFileSystem()).readAppBundle(root.filePath(folder))));
         }
+        QCOMPARE(found.join(u", "_s),
+                 u"a | D, a | Short, a | My.apple, a | Slash, a | Tool,  | Blank, , , "_s);
     }
 
-    void aPickWithoutIdentifierYieldsNothing() {
-        Machine machine;
-        for (const QByteArray& identifier : {QByteArray(), QByteArray(" \t")}) {
-            const QString path = machine.root.filePath(QStringLiteral("Blank.app"));
-            QVERIFY(machine.bundle(path, identified(identifier, "Blank")));
-            QCOMPARE(machine.discovery.readPickedApp(path).has_value(), false);
-        }
-        QCOMPARE(machine.discovery.readPickedApp(machine.root.filePath(QStringLiteral("None.app")))
-                     .has_value(),
-                 false);
-    }
-
+    // Bundles directly in the application folders, and two levels below each Steam library's
+    // "common" folder; the first for each identifier kept, sorted by name.
     void theScanListsEveryFolderAndLibraryOnceSortedByName() {
-        Machine machine;
-        const QString homeApps = machine.home + QStringLiteral("/Applications");
-        const QString library = machine.steam + QStringLiteral("/steamapps");
-        const QString extra = machine.root.filePath(QStringLiteral("Extra Library"));
-        QVERIFY(machine.bundle(machine.applications + QStringLiteral("/Dup.app"),
-                               identified("com.dup", "Dup")));
-        QVERIFY(machine.bundle(machine.applications + QStringLiteral("/Alpha.app"),
-                               identified("a.alpha", "Alpha")));
-        QVERIFY(machine.bundle(machine.applications + QStringLiteral("/Utilities/Nested.app"),
-                               identified("n.nested", "Nested")));
-        QVERIFY(machine.bundle(machine.applications + QStringLiteral("/Upper.APP"),
-                               identified("u.upper", "Upper")));
-        QVERIFY(QDir().mkpath(machine.applications + QStringLiteral("/Empty.app/Contents")));
-        QVERIFY(machine.bundle(machine.system + QStringLiteral("/Dup.app"),
-                               identified("com.dup", "Dup System")));
-        QVERIFY(
-            machine.bundle(homeApps + QStringLiteral("/zeta.app"), identified("z.zeta", "zeta")));
-        QVERIFY(
-            machine.bundle(homeApps + QStringLiteral("/beta.app"), identified("b.beta", "beta")));
-        QVERIFY(machine.bundle(homeApps + QStringLiteral("/Dup.app"),
-                               identified("com.dup", "Dup Home")));
-        QVERIFY(
-            machine.bundle(homeApps + QStringLiteral("/Twin1.app"), identified("t.one", "Twin")));
-        QVERIFY(
-            machine.bundle(homeApps + QStringLiteral("/Twin2.app"), identified("t.two", "Twin")));
-        QVERIFY(machine.bundle(library + QStringLiteral("/common/Game A/Game A.app"),
-                               identified("g.a", "Game A")));
-        QVERIFY(machine.bundle(library + QStringLiteral("/common/Game A/Dup.app"),
-                               identified("com.dup", "Dup Steam")));
-        QVERIFY(machine.bundle(library + QStringLiteral("/common/Direct.app"),
-                               identified("g.direct", "Direct")));
-        QVERIFY(machine.bundle(library + QStringLiteral("/common/Game B/Deeper/Inner.app"),
-                               identified("g.inner", "Inner")));
-        QVERIFY(test::writeFile(library + QStringLiteral("/common/notes.app"), "not a folder"));
-        QVERIFY(machine.bundle(extra + QStringLiteral("/steamapps/common/Game C/Game C.app"),
-                               identified("g.c", "Game C")));
-        // The default Steam folder again, another library written with escaped backslashes as
-        // on Windows, and a library that does not exist.
-        QString escapedExtra = extra;
-        escapedExtra.replace(QLatin1Char('/'), QStringLiteral("\\\\"));
-        QVERIFY(test::writeFile(library + QStringLiteral("/libraryfolders.vdf"),
-                                "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
-                                    machine.steam.toUtf8() + "\"\n\t}\n\t\"1\" { \"path\"\n\"" +
-                                    escapedExtra.toUtf8() +
-                                    "\" }\n\t\"2\" { \"path\" \"/nonexistent\" }\n}\n"));
-
-        const QString gameA = library + QStringLiteral("/common/Game A/Game A.app");
-        const QString gameC = extra + QStringLiteral("/steamapps/common/Game C/Game C.app");
-        QCOMPARE(test::describe(machine.discovery.scanSteamLibraries()),
-                 test::describe({{QStringLiteral("com.dup"), QStringLiteral("Dup Steam"),
-                                  library + QStringLiteral("/common/Game A/Dup.app")},
-                                 {QStringLiteral("g.a"), QStringLiteral("Game A"), gameA},
-                                 {QStringLiteral("g.c"), QStringLiteral("Game C"), gameC}}));
-        QCOMPARE(test::describe(machine.discovery.scanInstalledApps()),
-                 test::describe({{QStringLiteral("a.alpha"), QStringLiteral("Alpha"),
-                                  machine.applications + QStringLiteral("/Alpha.app")},
-                                 {QStringLiteral("b.beta"), QStringLiteral("beta"),
-                                  homeApps + QStringLiteral("/beta.app")},
-                                 {QStringLiteral("com.dup"), QStringLiteral("Dup"),
-                                  machine.applications + QStringLiteral("/Dup.app")},
-                                 {QStringLiteral("g.a"), QStringLiteral("Game A"), gameA},
-                                 {QStringLiteral("g.c"), QStringLiteral("Game C"), gameC},
-                                 {QStringLiteral("t.one"), QStringLiteral("Twin"),
-                                  homeApps + QStringLiteral("/Twin1.app")},
-                                 {QStringLiteral("t.two"), QStringLiteral("Twin"),
-                                  homeApps + QStringLiteral("/Twin2.app")},
-                                 {QStringLiteral("z.zeta"), QStringLiteral("zeta"),
-                                  homeApps + QStringLiteral("/zeta.app")}}));
-    }
-
-    void withoutAReadableLibraryFileTheDefaultLibraryIsStillSearched() {
-        Machine machine;
-        const QString game = machine.steam + QStringLiteral("/steamapps/common/Game A/Game A.app");
-        const QString extra = machine.root.filePath(QStringLiteral("Extra"));
-        QVERIFY(machine.bundle(game, identified("g.a", "Game A")));
-        QVERIFY(machine.bundle(extra + QStringLiteral("/steamapps/common/Game C/Game C.app"),
-                               identified("g.c", "Game C")));
-        // Not UTF-8, so not read at all, although its path is plain.
-        QVERIFY(test::writeFile(machine.steam + QStringLiteral("/steamapps/libraryfolders.vdf"),
-                                "\"label\" \"\xff\" \"path\" \"" + extra.toUtf8() + '"'));
-        QVERIFY(
-            machine.bundle(machine.system + QStringLiteral("/Tool.app"), identified("t", "Tool")));
-        QCOMPARE(test::describe(machine.discovery.scanInstalledApps()),
-                 test::describe({{QStringLiteral("g.a"), QStringLiteral("Game A"), game},
-                                 {QStringLiteral("t"), QStringLiteral("Tool"),
-                                  machine.system + QStringLiteral("/Tool.app")}}));
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        const QString library = root + u"/home/Library/Application Support/Steam/steamapps"_s;
+        // Each bundle is named by its path and identified by its folder's name.
+        for (const char* path :
+             {"Applications/Dup.app", "Applications/alpha.app", "Applications/Sub/Nested.app",
+              "Applications/Upper.APP", "System/Dup.app", "home/Applications/Dup.app",
+              "home/Applications/Beta.app", "S/A/A.app", "S/A/Dup.app", "S/Direct.app",
+              "S/B/Deeper/Inner.app", "Extra/steamapps/common/C/C.app"}) {
+            const QString at = QString::fromLatin1(path).replace(u"S/"_s, library + u"/common/"_s);
+            QVERIFY(test::writeFiles(
+                root, {{at + plist, bundle(QFileInfo(at).baseName().toUtf8(), path)}}));
+        }
+        // The default library again, one with escaped backslashes as on Windows, one missing.
+        QString extra = root + u"/Extra"_s;
+        const QByteArray listed =
+            "\"0\" { \"path\" \"" + library.chopped(10).toUtf8() + "\" } \"1\" { \"path\"\n\"" +
+            extra.replace(u'/', u"\\\\"_s).toUtf8() + "\" } \"2\" { \"path\" \"/nonexistent\" }";
+        QVERIFY(test::writeFiles(library, {{u"libraryfolders.vdf"_s, listed}}));
+        BundleDiscovery discovery(
+            {root + u"/Applications"_s, root + u"/System"_s, root + u"/home/Applications"_s},
+            root + u"/home"_s, BoundedFileSystem());
+        const QString games =
+            u"A | S/A/A.app; Dup | S/A/Dup.app; C | Extra/steamapps/common/C/C.app"_s;
+        QCOMPARE(test::describe(discovery.scanSteamLibraries()), games);
+        QCOMPARE(
+            test::describe(discovery.scanInstalledApps()),
+            u"alpha | Applications/alpha.app; Dup | Applications/Dup.app; C | "
+            "Extra/steamapps/common/C/C.app; Beta | home/Applications/Beta.app; A | S/A/A.app"_s);
+        QCOMPARE(test::describe(discovery.readPickedApp(root + u"/System/Dup.app"_s)),
+                 u"Dup | System/Dup.app"_s);
+        // Text that is not UTF-8 is not read at all, although its paths are plain.
+        QVERIFY(test::writeFiles(library, {{u"libraryfolders.vdf"_s, "\xff" + listed}}));
+        QCOMPARE(test::describe(discovery.scanSteamLibraries()), games.section(u"; "_s, 0, 1));
     }
 };
 

@@ -1,74 +1,125 @@
 #pragma once
 
-#include "discovery/DesktopEntryDiscovery.h"
-#include "discovery/InstalledApp.h"
 #include "discovery/LinuxAppDiscovery.h"
 #include "discovery/SteamGameDiscovery.h"
 
-#include <vector>
-
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace thrumwise;
 
 namespace thrumwise::test {
 
-// Writes the file, creating the folders above it.
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
+// Writes each file (a path under `root`), creating the folders above it.
+inline bool writeFiles(const QString& root,
+                       const std::vector<std::pair<QString, QByteArray>>& files) {
+    for (const auto& [name, bytes] : files) {
+        QFile file(QDir(root).filePath(name));
+        if (!QDir().mkpath(QFileInfo(file).path()) || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes) != bytes.size()) {
+            return false;
+        }
+    }
+    return true;
 }
 
-// A desktop entry of an application with these keys besides its type.
-inline QByteArray applicationEntry(const QByteArray& keys) {
+inline QByteArray app(const QByteArray& keys) {
     return "[Desktop Entry]\nType=Application\n" + keys + '\n';
 }
 
-// A Steam app manifest as Steam writes it.
 inline QByteArray manifest(const QByteArray& appId, const QByteArray& name) {
-    return "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appId +
-           "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"" + name + "\"\n\t\"installdir\"\t\t\"" +
-           name + "\"\n}\n";
+    return "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appId + "\"\n\t\"name\"\t\t\"" + name + "\"\n}\n";
 }
-
-// A home with its data folder, one system data folder and a Steam installation,
-// and the discovery over them.
-struct LinuxDesktop {
-    QTemporaryDir root;
-    QString home = root.filePath(QStringLiteral("home"));
-    QString applications = home + QStringLiteral("/.local/share/applications/");
-    QString system = root.filePath(QStringLiteral("usr/share/applications/"));
-    QString steamApps = home + QStringLiteral("/.local/share/Steam/steamapps/");
-    BoundedFileSystem files;
-    DesktopEntryDiscovery desktopEntries{
-        {home + QStringLiteral("/.local/share"), {root.filePath(QStringLiteral("usr/share"))}},
-        "C",
-        files};
-    SteamGameDiscovery steamGames{SteamGameDiscovery::standardRoots(home), files};
-    AppBundleReader bundles{files};
-    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
-};
 
 inline QByteArray readFixture(const QString& name) {
     QFile file(QStringLiteral(THRUMWISE_DISCOVERY_FIXTURES "/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// "identifier | name | path" per application, for comparisons that print what differs.
-inline QStringList describe(const std::vector<InstalledApp>& apps) {
+// "identifier | name" per application, with its path below `root` when one is given; joined so
+// that a failed comparison prints what differs.
+inline QString describe(const std::vector<InstalledApp>& apps, const QString& root = {}) {
     QStringList lines;
     for (const InstalledApp& app : apps) {
-        lines.append(app.bundleId + QStringLiteral(" | ") + app.displayName +
-                     QStringLiteral(" | ") + app.path);
+        lines.append(
+            app.bundleId + " | "_L1 + app.displayName +
+            (root.isEmpty() ? QString() : " | "_L1 + QDir(root).relativeFilePath(app.path)));
     }
-    return lines;
+    return lines.join("; "_L1);
 }
 
-inline QStringList describe(const std::optional<InstalledApp>& app) {
-    return app ? describe(std::vector<InstalledApp>{*app}) : QStringList();
+inline QString describe(const std::optional<InstalledApp>& app, const QString& root = {}) {
+    return app ? describe(std::vector<InstalledApp>{*app}, root) : QString();
 }
+
+// A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr")
+// whose subfolders are entered two deep, a Steam installation in the home with more libraries,
+// and the discovery over them. The tests of each class check its view of the same files.
+struct Desktop {
+    QTemporaryDir dir;
+    QString root = dir.path();
+    QString steam = u"home/.local/share/Steam/steamapps/"_s;
+    BoundedFileSystem files{ScanLimits{.maxFolderDepth = 2}};
+    DesktopEntryDiscovery desktopEntries{
+        {root + u"/home"_s, {root + u"/local"_s, root + u"/usr"_s}}, "de_DE.UTF-8", files};
+    SteamGameDiscovery steamGames{SteamGameDiscovery::standardRoots(root + u"/home"_s), files};
+    AppBundleReader bundles{files};
+    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
+
+    bool write() const {
+        const QString h = u"home/applications/"_s, l = u"local/applications/"_s;
+        const QString u = u"usr/applications/"_s;
+        const QByteArray masked = app("Name=Masked");
+        const QByteArray bundle = "<plist><dict><key>CFBundleIdentifier</key><string>";
+        // The current form of the library file lists the Steam folder itself, the older form
+        // numbers plain paths; other keys are no libraries.
+        const QString libraries =
+            uR"("libraryfolders" { "contentstatsid" "%1/NotListed" "0" { "path" )"
+            uR"("%1/home/.local/share/Steam" } "1" { "label" "" "path" "%1/Extra" } "2" "%1/Old" )"
+            uR"("3" { "path" "/nonexistent" } })"_s;
+        const bool written = writeFiles(
+            root,
+            {{h + u"hidden.desktop"_s, "[Desktop Entry]\nHidden=true\nIcon=hidden\n"},
+             {h + u"kde4-konsole.desktop"_s, app("Name=Konsole\nIcon=terminal")},
+             {h + u"editor.desktop"_s, app("Name=Editor\nName[de]=Bearbeiter\nIcon=/e.png")},
+             {h + u"viewer.desktop"_s, "\x00\x01garbage"_ba},
+             {h + u"dota.desktop"_s, app("Name=Dota L\nStartupWMClass=steam_app_570\nIcon=dota")},
+             {l + u"d1/d2/deep.desktop"_s, app("Name=deep")},
+             {l + u"d1/d2/d3/deeper.desktop"_s, app("Name=Deeper")},
+             {l + u"nodisplay.desktop"_s, app("Name=No Display\nNoDisplay=true")},
+             {u + u"hidden.desktop"_s, masked},
+             {u + u"nodisplay.desktop"_s, masked},
+             {u + u"editor.desktop"_s, masked},
+             {u + u"kde4/konsole.desktop"_s, masked},
+             {u + u"games/pinball.desktop"_s,
+              app("Name=Pinball\nStartupWMClass=Pin\nIcon=pinball")},
+             {u + u"pinball2.desktop"_s, app("Name=Pinball 2\nStartupWMClass=Pin\nIcon=other")},
+             {u + u"viewer.desktop"_s, app("Name=Viewer")},
+             {u + u"link.desktop"_s, "[Desktop Entry]\nType=Link\nName=Link\n"},
+             {u + u"mimeinfo.cache"_s, app("Name=Not an entry")},
+             {steam + u"appmanifest_570.acf"_s, manifest("570", "Dota 2")},
+             {steam + u"appmanifest_10.acf"_s, manifest("10", "Counter-Strike \\\"GO\\\"")},
+             {steam + u"appmanifest_20.acf"_s, "\"AppState\" { \"appid\" \"20\" }"},
+             {steam + u"appmanifest_21.acf"_s, manifest("21", " ")},
+             {steam + u"appmanifest_30.acf"_s, manifest("30", "Cut").chopped(3)},
+             {steam + u"appmanifest_x.acf"_s, manifest("1", "X")},
+             {steam + u"appmanifest_.acf"_s, manifest("1", "X")},
+             {steam + u"appmanifest_40.acf.tmp"_s, manifest("40", "Tmp")},
+             {steam + u"libraryfolders.vdf"_s, libraries.arg(root).toUtf8()},
+             {u"Extra/steamapps/appmanifest_99.acf"_s, manifest("99", "Extra Game")},
+             {u"Old/steamapps/appmanifest_77.acf"_s, manifest("77", "Old Game")},
+             {u"NotListed/steamapps/appmanifest_66.acf"_s, manifest("66", "Not Listed")},
+             // Picked files outside the data folders: bundles, an entry, a file of no kind.
+             {u"My.apple.app/Contents/Info.plist"_s, bundle + "my</string></dict></plist>"},
+             {u"Blank.app/Contents/Info.plist"_s, bundle + " </string></dict></plist>"},
+             {u"elsewhere/kde4/konsole.desktop"_s, app("Name=Konsole")},
+             {u"elsewhere/notes.txt"_s, app("Name=Notes")}});
+        return written && QFile::link(root + u'/' + u, root + u'/' + u + u"loop"_s) &&
+               QDir().mkpath(root + u"/home/.steam"_s) &&
+               QFile::link(root + u"/home/.local/share/Steam"_s, root + u"/home/.steam/steam"_s);
+    }
+};
 
 }  // namespace thrumwise::test
