@@ -15,8 +15,7 @@ public:
     static constexpr int patienceMs = 10000;
 
     RunningProgram(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& environment, bool showErrors = true)
-        : command_((QStringList{program} + arguments).join(u' ')) {
+                   const QProcessEnvironment& environment, bool showErrors = true) {
         process_.setProcessEnvironment(environment);
         if (showErrors) {
             process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -65,7 +64,7 @@ public:
         return succeeded(endedOnItsOwn);
     }
 
-    QString transcript() { return QStringLiteral("$ ") + command_ + u'\n' + lines().join(u'\n'); }
+    QString transcript() { return u'\n' + lines().join(u'\n'); }
 
 private:
     bool succeeded(bool endedOnItsOwn) {
@@ -75,7 +74,6 @@ private:
     }
 
     QProcess process_;
-    QString command_;
     QByteArray pending_;
     QStringList lines_;
 };

@@ -23,10 +23,9 @@ inline constexpr auto kGameActivated =
 inline constexpr auto kNoActiveProfile =
     QLatin1String("[TriggerEngine] blocked: no active profile");
 
-inline QByteArray gameProfile(std::vector<KeyMapping> mappings, bool blockPressmint = false) {
-    GameProfile game = profile("GAME", "E2E Game", "ThrumwiseE2EGame", std::move(mappings));
-    game.blockPressmint = blockPressmint;
-    return QByteArray::fromStdString(encodeProfiles({game}));
+inline QByteArray gameProfile(std::vector<KeyMapping> mappings) {
+    return QByteArray::fromStdString(
+        encodeProfiles({profile("GAME", "E2E Game", "ThrumwiseE2EGame", std::move(mappings))}));
 }
 
 // One player's machine: a private display with openbox, both simulators on
@@ -48,7 +47,6 @@ public:
     }
 
     QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
-    RunningProgram& companion() { return companion_->program(); }
     std::uint16_t pluginPort() const { return plugin_->port(); }
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
