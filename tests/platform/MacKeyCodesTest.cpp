@@ -10,6 +10,7 @@
 
 using namespace thrumwise;
 
+// The keys the X server types are X11InputTest's; here the whole table.
 class MacKeyCodesTest : public QObject {
     Q_OBJECT
 
@@ -32,39 +33,21 @@ private Q_SLOTS:
             QVERIFY2(!inputKeyName(code) || sources.contains(code),
                      qPrintable(QString::number(code)));
         }
-        for (const std::uint32_t evdev : {0U, std::uint32_t{KEY_SYSRQ}, std::uint32_t{BTN_LEFT}}) {
-            QVERIFY(!MacKeyCodes::fromEvdev(evdev));
-        }
     }
 
-    void x11KeycodesAreEvdevCodesShiftedByEight() {
-        QCOMPARE(MacKeyCodes::fromX11Keycode(KEY_A + 8), std::optional<std::uint16_t>(0));
-        QCOMPARE(MacKeyCodes::fromX11Keycode(KEY_LEFT + 8), std::optional<std::uint16_t>(123));
-        for (const std::uint32_t keycode : {0U, 7U, std::uint32_t{KEY_SYSRQ + 8}}) {
-            QVERIFY2(!MacKeyCodes::fromX11Keycode(keycode), qPrintable(QString::number(keycode)));
-        }
-    }
-
-    // Either side sets the flag; Caps Lock is a lock, not a held modifier.
-    void modifiersSetTheirFlagFromEitherSide() {
-        const std::map<std::uint32_t, std::uint64_t> flags{{KEY_LEFTSHIFT, ModifierFlags::shift},
-                                                           {KEY_RIGHTSHIFT, ModifierFlags::shift},
-                                                           {KEY_LEFTCTRL, ModifierFlags::control},
-                                                           {KEY_RIGHTCTRL, ModifierFlags::control},
-                                                           {KEY_LEFTALT, ModifierFlags::option},
-                                                           {KEY_RIGHTALT, ModifierFlags::option},
-                                                           {KEY_LEFTMETA, ModifierFlags::command},
-                                                           {KEY_RIGHTMETA, ModifierFlags::command},
-                                                           {KEY_CAPSLOCK, 0}};
+    // Caps Lock is a lock, not a held modifier.
+    void eightModifierKeysAndCapsLockSetTheirFlags() {
         int modifiers = 0;
         for (std::uint16_t code = 0; code < 256; ++code) {
             modifiers += MacKeyCodes::modifierFlag(code) ? 1 : 0;
         }
         QCOMPARE(modifiers, 9);
-        for (const auto& [evdev, flag] : flags) {
-            QVERIFY2(MacKeyCodes::modifierFlag(*MacKeyCodes::fromEvdev(evdev)) == flag,
-                     qPrintable(QString::number(evdev)));
-        }
+        const auto flagOf = [](std::uint32_t evdev) {
+            return MacKeyCodes::modifierFlag(*MacKeyCodes::fromEvdev(evdev)).value_or(1);
+        };
+        QCOMPARE(flagOf(KEY_CAPSLOCK), std::uint64_t{0});
+        QCOMPARE(flagOf(KEY_LEFTALT), ModifierFlags::option);
+        QCOMPARE(flagOf(KEY_LEFTMETA), ModifierFlags::command);
     }
 };
 

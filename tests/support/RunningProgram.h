@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <csignal>
 #include <sys/prctl.h>
 
@@ -9,16 +8,14 @@
 
 namespace thrumwise::test {
 
-// A program started by a test, its standard output collected line by line.
-// It is stopped when the object goes, and dies with the test process even when
-// the test crashes, so nothing outlives a failed test.
+// A program started by a test, its standard output collected line by line. It
+// dies with the test process even when the test crashes.
 class RunningProgram {
 public:
     static constexpr int patienceMs = 10000;
 
     RunningProgram(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& environment, bool showErrors = true)
-        : command_((QStringList{program} + arguments).join(QLatin1Char(' '))) {
+                   const QProcessEnvironment& environment, bool showErrors = true) {
         process_.setProcessEnvironment(environment);
         if (showErrors) {
             process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -36,7 +33,6 @@ public:
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
     qint64 processId() const { return process_.processId(); }
 
-    // Every whole line printed so far; output arrives in pieces.
     const QStringList& lines() {
         pending_ += process_.readAllStandardOutput();
         for (qsizetype end = pending_.indexOf('\n'); end >= 0; end = pending_.indexOf('\n')) {
@@ -50,12 +46,11 @@ public:
         return QTest::qWaitFor([&] { return linesContaining(text).size() >= count; }, patienceMs);
     }
 
-    // Waits until it has ended by itself; true when it exited with status 0.
+    // True when it ended by itself with status 0.
     bool waitForExitSuccess() {
         return QTest::qWaitFor([this] { return !isRunning(); }, patienceMs) && succeeded(true);
     }
-    // Asks it to end (SIGTERM), and kills it when it does not. True when it
-    // ended on its own with status 0, also when it had ended before.
+    // SIGTERM, then SIGKILL; true when it ended on its own with status 0.
     bool stop() {
         bool endedOnItsOwn = true;
         if (isRunning()) {
@@ -69,8 +64,7 @@ public:
         return succeeded(endedOnItsOwn);
     }
 
-    // The command and its output so far, for failure messages.
-    QString transcript() { return QStringLiteral("$ ") + command_ + u'\n' + lines().join(u'\n'); }
+    QString transcript() { return u'\n' + lines().join(u'\n'); }
 
 private:
     bool succeeded(bool endedOnItsOwn) {
@@ -80,7 +74,6 @@ private:
     }
 
     QProcess process_;
-    QString command_;
     QByteArray pending_;
     QStringList lines_;
 };

@@ -10,27 +10,24 @@
 
 namespace thrumwise::test {
 
-// A private X server (Xvfb) for tests that need a real display, optionally
-// with the openbox window manager on it. Everything it starts ends with it.
+// A private X server (Xvfb), optionally with openbox on it. Everything it
+// starts ends with it.
 class XvfbServer {
 public:
-    // On a display number no other server uses, once it accepts clients.
     bool start() {
         for (int attempt = 0; attempt < 20; ++attempt) {
-            // Far from the low numbers desktops take, so that a number given
-            // up by kill() is still free for restart().
+            // Far from the low numbers desktops take, so that the number is
+            // still free for restart().
             if (launch(QRandomGenerator::global()->bounded(100, 30000))) {
                 return true;
             }
         }
         return false;
     }
-    // Ends the server and the window manager; clients lose their connections.
     void kill() {
         windowManager_.reset();
         server_.reset();
     }
-    // A new server on the same display after kill().
     bool restart() { return displayNumber_ >= 0 && launch(displayNumber_); }
 
     // openbox runs its start-up command once it manages the screen.
@@ -51,36 +48,34 @@ public:
     }
 
     QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
-    // The test's own environment with DISPLAY set to this server.
     QProcessEnvironment clientEnvironment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), displayName());
         return environment;
     }
-    // Runs `program` as a client and waits for it; true when it exited with 0.
+    // Runs a client to its end; true when it exited with 0.
     bool run(const QString& program, const QStringList& arguments) const {
         return RunningProgram(program, arguments, clientEnvironment()).waitForExitSuccess();
     }
 
 private:
-    // Xvfb prints the display number (-displayfd) once it accepts clients, and
-    // exits at once when another server has the number.
+    // Xvfb prints the display number once it accepts clients, and exits at
+    // once when another server has the number.
     bool launch(int displayNumber) {
         kill();
         displayNumber_ = displayNumber;
         server_ = std::make_unique<RunningProgram>(
             QStringLiteral("Xvfb"),
-            QStringList{displayName(), QStringLiteral("-displayfd"), QStringLiteral("1"),
-                        QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("1280x1024x24")},
+            QString(displayName() +
+                    QStringLiteral(" -displayfd 1 -noreset -nolisten tcp -screen 0 1280x1024x24"))
+                .split(u' '),
             QProcessEnvironment::systemEnvironment(), false);
         return QTest::qWaitFor([&] { return !server_->lines().isEmpty() || !server_->isRunning(); },
                                15000) &&
                server_->isRunning() && server_->lines().constFirst().toInt() == displayNumber;
     }
 
-    QTemporaryDir home_;  // openbox's configuration and cache go here
+    QTemporaryDir home_;  // openbox's configuration and cache
     std::unique_ptr<RunningProgram> server_;
     std::unique_ptr<RunningProgram> windowManager_;  // declared last, so that it ends first
     int displayNumber_ = -1;
