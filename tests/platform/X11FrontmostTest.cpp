@@ -25,10 +25,11 @@ class X11FrontmostTest : public QObject {
     std::vector<std::unique_ptr<test::TestWindow>> windows_;
 
     // A test window given the focus (activated, when a window manager runs).
-    bool focusNewWindow(const char* windowClass, const char* how = "windowactivate") {
+    bool focusNewWindow(const char* windowClass, const char* how = "windowactivate",
+                        const QStringList& options = {}) {
         windows_.push_back(std::make_unique<test::TestWindow>(
             QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(),
-            QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)}));
+            QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)} + options));
         const QString id = windows_.back()->id();
         const auto xdotool = [&](const char* command) {
             return server_.run(QStringLiteral("xdotool"),
@@ -87,6 +88,23 @@ private Q_SLOTS:
                             PropModeReplace, &oneByte, 1);
         });
         QTRY_COMPARE(source.frontmostApplication()->bundleId, Id("Second"));
+    }
+
+    // The title names the application; a window with no class keeps the
+    // profile until its class, set late, is picked up.
+    void theTitleNamesTheApplicationAndALateClassCounts() {
+        QVERIFY(server_.start() && server_.startWindowManager());
+        X11Display display(server_.displayName().toStdString());
+        X11FrontmostApplicationSource source(display);
+        QVERIFY(focusNewWindow("Arena", "windowactivate",
+                               {QStringLiteral("--title"), QStringLiteral("Ünïcode")}));
+        QTRY_COMPARE(source.frontmostApplication()->localizedName, Id("Ünïcode"));
+        QVERIFY(focusNewWindow("Nameless", "windowactivate", {QStringLiteral("--no-class")}));
+        QTRY_COMPARE(source.frontmostApplication()->localizedName, Id("Nameless"));
+        QCOMPARE(source.frontmostApplication()->bundleId, std::nullopt);
+        QVERIFY(focusNewWindow("LateGame", "windowactivate",
+                               {QStringLiteral("--class-delay"), QStringLiteral("300")}));
+        QTRY_COMPARE(source.frontmostApplication()->bundleId, Id("LateGame"));
     }
 
     // A lost server means nothing in front and no permissions, not a crash. The
