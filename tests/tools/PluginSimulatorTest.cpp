@@ -1,8 +1,10 @@
+#include "plugin-sim/PluginSimulator.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SimulatorProcess.h"
 
+#include <sstream>
+
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace thrumwise;
@@ -27,27 +29,33 @@ private Q_SLOTS:
     // One time-stamped line per effect; no control character reaches the
     // terminal; nothing else is its protocol, and nothing else prints.
     void printsEveryEffectAsOneTimeStampedLine() {
-        test::SimulatorProcess simulator(QStringLiteral(THRUMWISE_PLUGIN_SIM));
-        QVERIFY2(simulator.port() != 0, qPrintable(simulator.firstLine()));
-        QCOMPARE(simulator.status("/status"), 200L);
-        QCOMPARE(simulator.status("/trigger", R"({"event":"sharp_collision"})"), 200L);
-        const QString line = simulator.nextLine();
-        QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "
-                                                   "effect sharp_collision$"))
-                     .match(line)
+        std::ostringstream out;
+        sim::LinePrinter printer(out);
+        PluginSimulator simulator(printer);
+        for (const auto& [method, target, body, status] :
+             std::vector<std::tuple<std::string, std::string, std::string, int>>{
+                 {"GET", "/status", "", 200},
+                 {"POST", "/trigger", R"({"event":"sharp_collision"})", 200},
+                 {"POST", "/trigger?x=1", "{\"event\":\"\\u001b[2J\\u009b\"}", 200},
+                 {"GET", "/trigger", "", 404},
+                 {"POST", "/status", "{}", 404},
+                 {"POST", "/trigger", R"({"event":1})", 400},
+                 {"POST", "/trigger", "not json", 400}}) {
+            QCOMPARE(simulator.handle({method, target, "HTTP/1.1", {}, body, {}}).status, status);
+        }
+        const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d effect ");
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^%1sharp_collision\n%1\\\\u001b\\[2J\\\\u009b\n$").arg(time))
+                     .match(QString::fromStdString(out.str()))
                      .hasMatch(),
-                 qPrintable(line));
-        QCOMPARE(simulator.status("/trigger", "{\"event\":\"\\u001b[2J\\u009b\"}"), 200L);
-        QVERIFY(simulator.nextLine().endsWith(QStringLiteral(" effect \\u001b[2J\\u009b")));
-        QCOMPARE(simulator.status("/trigger"), 404L);
-        QCOMPARE(simulator.status("/status", "{}"), 404L);
-        QCOMPARE(simulator.status("/trigger", R"({"event":1})"), 400L);
-        QCOMPARE(simulator.status("/trigger", "not json"), 400L);
-        QVERIFY(simulator.program().stop());  // ends by itself when asked, with status 0
-        QCOMPARE(simulator.program().lines().size(), 3);
+                 out.str().c_str());
     }
 
+    // Started with a free port, it says which; it ends by itself when asked.
     void commandLine() {
+        test::SimulatorProcess simulator(QStringLiteral(THRUMWISE_PLUGIN_SIM));
+        QVERIFY(simulator.port() != 0);
+        QVERIFY(simulator.program().stop());
         const auto [helped, usage] = run({QStringLiteral("--help")});
         QCOMPARE(helped, 0);
         QVERIFY(usage.startsWith("Usage: thrumwise-plugin-sim [--port N]"));
