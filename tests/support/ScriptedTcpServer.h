@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace thrumwise::test {
@@ -45,7 +46,7 @@ public:
         thread_.request_stop();
         thread_.join();
         for (const Connection& connection : connections_) {
-            ::close(connection.fd);  // -1 once closed: harmless
+            ::close(connection.fd);  // -1 once closed
         }
         ::close(listenFd_);
     }
@@ -77,57 +78,49 @@ private:
                     read(i - 1);
                 }
             }
-            const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) {
+            if (const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC); fd >= 0) {
                 connections_.push_back({fd, {}, 0});
             }
         }
     }
 
+    // Requests are whole with their head and, as curl writes it, Content-Length body bytes.
     void read(std::size_t index) {
         Connection& connection = connections_[index];
         char chunk[4096];
         const ssize_t count = ::recv(connection.fd, chunk, sizeof chunk, 0);
-        if (count <= 0) {
-            perform(connection, {Act::close, {}});
-            return;
-        }
-        connection.input.append(chunk, static_cast<std::size_t>(count));
+        connection.input.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
         const std::size_t headEnd = connection.input.find("\r\n\r\n");
-        if (headEnd == std::string::npos) {
-            return;
-        }
-        const std::size_t lengthAt =
-            connection.input.find("Content-Length: ");  // as curl writes it
+        const std::size_t lengthAt = connection.input.find("Content-Length: ");
         const std::size_t end =
-            headEnd + 4 +
-            (lengthAt < headEnd ? std::stoul(connection.input.substr(lengthAt + 16, 20)) : 0);
-        if (connection.input.size() < end) {
+            headEnd == std::string::npos
+                ? std::string::npos
+                : headEnd + 4 +
+                      (lengthAt < headEnd ? std::stoul(connection.input.substr(lengthAt + 16, 20))
+                                          : 0);
+        if (count > 0 && connection.input.size() < end) {
             return;
         }
-        connection.input.erase(0, end);
-        const Seen seen{index, connection.requests++};
-        const Step step = script_(seen);
-        {
+        Step step{Act::close, {}};
+        if (count > 0) {
+            connection.input.erase(0, end);
+            const Seen seen{index, connection.requests++};
+            step = script_(seen);
             const std::scoped_lock guard(mutex_);
             seen_.push_back(seen);
         }
-        perform(connection, step);
-    }
-
-    static void perform(Connection& connection, const Step& step) {
-        static const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
         if (step.act == Act::answer200 || step.act == Act::sendAndClose) {
-            const std::string& bytes = step.act == Act::answer200 ? ok : step.bytes;
+            const std::string bytes = step.act == Act::sendAndClose
+                                          ? step.bytes
+                                          : "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
             ::send(connection.fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         }
+        const linger abort{1, 0};
         if (step.act == Act::reset) {
-            const linger abort{1, 0};
             ::setsockopt(connection.fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
         }
         if (step.act != Act::answer200 && step.act != Act::stall) {
-            ::close(connection.fd);
-            connection.fd = -1;
+            ::close(std::exchange(connection.fd, -1));
         }
     }
 

@@ -76,17 +76,12 @@ private Q_SLOTS:
             QTest::newRow(name) << bytes << status;
         };
         row("HTTP/1.0, fine but not kept", "GET / HTTP/1.0\r\n\r\n", 200);
-        row("no target", "GET HTTP/1.1\r\nHost: x\r\n\r\n", 400);
         row("absolute target", "GET http://a/ HTTP/1.1\r\nHost: x\r\n\r\n", 400);
-        row("space in name", "GET / HTTP/1.1\r\nHost : x\r\n\r\n", 400);
-        row("folded header", "GET / HTTP/1.1\r\nHost: x\r\n y\r\n\r\n", 400);
         row("no host", "GET / HTTP/1.1\r\n\r\n", 400);
-        row("length not a number", post("/", "", "Content-Length: 1x\r\n"), 400);
         row("lengths disagree", post("/", "ab", "Content-Length: 3\r\n"), 400);
         row("length overflows", post("/", "", "Content-Length: 99999999999999999999999\r\n"), 400);
         row("body too large", post("/", std::string(17, 'x')), 413);
         row("head too large", post("/" + std::string(300, 'a'), ""), 431);
-        row("unended head too large", std::string(300, 'a'), 431);
         row("too many headers",
             post("/", "", "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nE: 5\r\nF: 6\r\nG: 7\r\n"), 431);
         row("chunked", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
