@@ -20,13 +20,9 @@ namespace thrumwise::test {
 // another in its place, as a restarted program would.
 class ScriptedTcpServer {
 public:
-    enum class Act {
-        answer200,     // "HTTP/1.1 200 OK" with an empty body; the connection stays open
-        close,         // close without a byte of reply
-        reset,         // abort with a TCP reset (SO_LINGER 0)
-        sendAndClose,  // `bytes` as they are, then close
-        stall,         // no reply ever; the connection stays open
-    };
+    // After a request: answer "200 OK" with no body and stay open, abort with a
+    // TCP reset (SO_LINGER 0), or send `bytes` as they are and close.
+    enum class Act { answer200, reset, sendAndClose };
     struct Step {
         Act act = Act::answer200;
         std::string bytes;
@@ -101,7 +97,7 @@ private:
         if (count > 0 && connection.input.size() < end) {
             return;
         }
-        Step step{Act::close, {}};
+        Step step{Act::sendAndClose, {}};  // nothing, when the peer closed
         if (count > 0) {
             connection.input.erase(0, end);
             const Seen seen{index, connection.requests++};
@@ -119,7 +115,7 @@ private:
         if (step.act == Act::reset) {
             ::setsockopt(connection.fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
         }
-        if (step.act != Act::answer200 && step.act != Act::stall) {
+        if (step.act != Act::answer200) {
             ::close(std::exchange(connection.fd, -1));
         }
     }
