@@ -7,13 +7,15 @@ using namespace thrumwise;
 
 namespace {
 
-UpdateCheckResponse available(bool force, std::optional<std::string> notes) {
-    return {.success = true,
-            .updateAvailable = true,
-            .forceUpdate = force,
-            .latestVersion = "2.1.0",
-            .downloadUrl = "https://thrumwise.example/download",
-            .releaseNotes = std::move(notes)};
+UpdateAlert alertFor(bool force, std::optional<std::string> notes,
+                     std::optional<std::string> version = "2.1.0",
+                     std::string page = "https://thrumwise.example/download") {
+    return UpdateAlert::forResponse({.success = true,
+                                     .updateAvailable = true,
+                                     .forceUpdate = force,
+                                     .latestVersion = std::move(version),
+                                     .downloadUrl = std::move(page),
+                                     .releaseNotes = std::move(notes)});
 }
 
 }  // namespace
@@ -23,21 +25,19 @@ class UpdateAlertTest : public QObject {
 
 private Q_SLOTS:
     void anAvailableUpdateOffersTwoButtons() {
-        const UpdateAlert alert = UpdateAlert::forResponse(available(false, "Faster start-up."));
+        const UpdateAlert alert = alertFor(false, "Faster start-up.");
         QCOMPARE(alert.title, QStringLiteral("Update Available"));
         QCOMPARE(alert.text, QStringLiteral("Thrumwise 2.1.0 is available.\n\nFaster start-up."));
         QCOMPARE(alert.buttons, (QStringList{QStringLiteral("Update"), QStringLiteral("Later")}));
         QCOMPARE(alert.downloadUrl,
                  std::optional(QUrl(QStringLiteral("https://thrumwise.example/download"))));
         QVERIFY(!alert.quitsAfterwards);
-        UpdateCheckResponse unnamed = available(false, "");
-        unnamed.latestVersion.reset();
-        QCOMPARE(UpdateAlert::forResponse(unnamed).text,
+        QCOMPARE(alertFor(false, "", std::nullopt).text,
                  QStringLiteral("Thrumwise latest is available."));
     }
 
     void aRequiredUpdateInsists() {
-        const UpdateAlert alert = UpdateAlert::forResponse(available(true, std::nullopt));
+        const UpdateAlert alert = alertFor(true, std::nullopt);
         QCOMPARE(alert.title, QStringLiteral("Update Required"));
         QCOMPARE(alert.text,
                  QStringLiteral("Thrumwise 2.1.0 is available.\n\n"
@@ -47,17 +47,10 @@ private Q_SLOTS:
     }
 
     void onlyWebAddressesAreOpened() {
-        for (const auto& [address, kept] :
-             std::vector<std::pair<std::string, bool>>{{"HTTP://thrumwise.example/get", true},
-                                                       {"file:///home/user/.ssh/id_rsa", false},
-                                                       {"javascript:alert(1)", false},
-                                                       {"steam://run/42", false},
-                                                       {"https://", false},
-                                                       {"download here", false}}) {
-            UpdateCheckResponse response = available(false, std::nullopt);
-            response.downloadUrl = address;
-            QVERIFY2(UpdateAlert::forResponse(response).downloadUrl.has_value() == kept,
-                     address.c_str());
+        QVERIFY(alertFor(false, std::nullopt, "2", "HTTP://thrumwise.example/get").downloadUrl);
+        for (const char* address : {"file:///home/user/.ssh/id_rsa", "javascript:alert(1)",
+                                    "steam://run/42", "https://", "download here"}) {
+            QVERIFY2(!alertFor(false, std::nullopt, "2", address).downloadUrl, address);
         }
     }
 };

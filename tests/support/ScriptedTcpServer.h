@@ -2,17 +2,14 @@
 
 #include "http/HttpServer.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <fcntl.h>
 #include <functional>
 #include <mutex>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace thrumwise::test {
@@ -23,13 +20,9 @@ namespace thrumwise::test {
 // another in its place, as a restarted program would.
 class ScriptedTcpServer {
 public:
-    enum class Act {
-        answer200,     // "HTTP/1.1 200 OK" with an empty body; the connection stays open
-        close,         // close without a byte of reply
-        reset,         // abort with a TCP reset (SO_LINGER 0)
-        sendAndClose,  // `bytes` as they are, then close
-        stall,         // no reply ever; the connection stays open
-    };
+    // After a request: answer "200 OK" with no body and stay open, abort with a
+    // TCP reset (SO_LINGER 0), or send `bytes` as they are and close.
+    enum class Act { answer200, reset, sendAndClose };
     struct Step {
         Act act = Act::answer200;
         std::string bytes;
@@ -43,25 +36,15 @@ public:
     using Script = std::function<Step(const Seen&)>;
 
     explicit ScriptedTcpServer(Script script, std::uint16_t port = 0)
-        : script_(std::move(script)), port_(port), listenFd_(listenOnLoopback(port_)) {
-        if (::pipe2(wake_, O_CLOEXEC) != 0) {
-            ::close(listenFd_);
-            throw std::system_error(errno, std::generic_category(), "pipe");
-        }
-        thread_ = std::thread([this] { run(); });
-    }
+        : script_(std::move(script)), port_(port), listenFd_(listenOnLoopback(port_)) {}
     // Closes every connection (a plain close, as when a program exits).
     ~ScriptedTcpServer() {
-        static_cast<void>(::write(wake_[1], "x", 1));
+        thread_.request_stop();
         thread_.join();
         for (const Connection& connection : connections_) {
-            if (connection.fd >= 0) {
-                ::close(connection.fd);
-            }
+            ::close(connection.fd);  // -1 once closed
         }
         ::close(listenFd_);
-        ::close(wake_[0]);
-        ::close(wake_[1]);
     }
     ScriptedTcpServer(const ScriptedTcpServer&) = delete;
     ScriptedTcpServer& operator=(const ScriptedTcpServer&) = delete;
@@ -79,96 +62,62 @@ private:
         std::size_t requests = 0;
     };
 
-    void run() {
-        for (;;) {
-            std::vector<pollfd> watched{{wake_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}};
+    void run(const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            std::vector<pollfd> watched{{listenFd_, POLLIN, 0}};
             for (const Connection& connection : connections_) {
                 watched.push_back({connection.fd, POLLIN, 0});  // a closed one (-1) is skipped
             }
-            if (::poll(watched.data(), watched.size(), -1) < 0 && errno != EINTR) {
-                return;
-            }
-            if (watched[0].revents != 0) {
-                return;
-            }
-            for (std::size_t i = 2; i < watched.size(); ++i) {
+            ::poll(watched.data(), watched.size(), 20);
+            for (std::size_t i = 1; i < watched.size(); ++i) {
                 if (watched[i].revents != 0) {
-                    read(connections_[i - 2]);
+                    read(i - 1);
                 }
             }
-            if (watched[1].revents != 0) {
-                const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-                if (fd >= 0) {
-                    connections_.push_back({fd, {}, 0});
-                }
+            if (const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC); fd >= 0) {
+                connections_.push_back({fd, {}, 0});
             }
         }
     }
 
-    void read(Connection& connection) {
+    // Requests are whole with their head and, as curl writes it, Content-Length body bytes.
+    void read(std::size_t index) {
+        Connection& connection = connections_[index];
         char chunk[4096];
         const ssize_t count = ::recv(connection.fd, chunk, sizeof chunk, 0);
-        if (count <= 0) {
-            closeConnection(connection, false);
+        connection.input.append(chunk, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+        const std::size_t headEnd = connection.input.find("\r\n\r\n");
+        const std::size_t lengthAt = connection.input.find("Content-Length: ");
+        const std::size_t end =
+            headEnd == std::string::npos
+                ? std::string::npos
+                : headEnd + 4 +
+                      (lengthAt < headEnd ? std::stoul(connection.input.substr(lengthAt + 16, 20))
+                                          : 0);
+        if (count > 0 && connection.input.size() < end) {
             return;
         }
-        connection.input.append(chunk, static_cast<std::size_t>(count));
-        while (connection.fd >= 0) {
-            const std::size_t headEnd = connection.input.find("\r\n\r\n");
-            if (headEnd == std::string::npos) {
-                return;
-            }
-            const std::size_t length = headEnd + 4 + contentLength(connection.input, headEnd);
-            if (connection.input.size() < length) {
-                return;
-            }
-            const Seen seen{static_cast<std::size_t>(&connection - connections_.data()),
-                            connection.requests++};
-            connection.input.erase(0, length);
-            const Step step = script_(seen);
-            {
-                const std::scoped_lock guard(mutex_);
-                seen_.push_back(seen);
-            }
-            perform(connection, step);
+        Step step{Act::sendAndClose, {}};  // nothing, when the peer closed
+        if (count > 0) {
+            connection.input.erase(0, end);
+            const Seen seen{index, connection.requests++};
+            step = script_(seen);
+            const std::scoped_lock guard(mutex_);
+            seen_.push_back(seen);
         }
-    }
-
-    void perform(Connection& connection, const Step& step) {
-        static const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
-        switch (step.act) {
-            case Act::answer200:
-                ::send(connection.fd, ok.data(), ok.size(), MSG_NOSIGNAL);
-                return;
-            case Act::close:
-                closeConnection(connection, false);
-                return;
-            case Act::reset:
-                closeConnection(connection, true);
-                return;
-            case Act::sendAndClose:
-                ::send(connection.fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
-                closeConnection(connection, false);
-                return;
-            case Act::stall:
-                return;
+        if (step.act == Act::answer200 || step.act == Act::sendAndClose) {
+            const std::string bytes = step.act == Act::sendAndClose
+                                          ? step.bytes
+                                          : "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+            ::send(connection.fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         }
-    }
-
-    // As curl writes it.
-    static std::size_t contentLength(const std::string& input, std::size_t headEnd) {
-        const std::string name = "Content-Length: ";
-        const std::size_t at = input.find(name);
-        return at < headEnd ? std::stoul(input.substr(at + name.size(), 20)) : 0;
-    }
-
-    static void closeConnection(Connection& connection, bool withReset) {
-        if (withReset) {
-            const linger abort{1, 0};
+        const linger abort{1, 0};
+        if (step.act == Act::reset) {
             ::setsockopt(connection.fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
         }
-        ::close(connection.fd);
-        connection.fd = -1;
+        if (step.act != Act::answer200) {
+            ::close(std::exchange(connection.fd, -1));
+        }
     }
 
     Script script_;
@@ -176,9 +125,10 @@ private:
     std::vector<Seen> seen_;
     std::uint16_t port_;
     int listenFd_;
-    int wake_[2] = {-1, -1};
     std::vector<Connection> connections_;  // server thread only
-    std::thread thread_;                   // last, so that it starts once the rest is set
+    std::jthread thread_{[this](const std::stop_token& stop) {
+        run(stop);
+    }};  // last: starts once the rest is set
 };
 
 }  // namespace thrumwise::test

@@ -1,19 +1,10 @@
-#include "support/SimulatorProcess.h"
+#include "companion-sim/CompanionSimulator.h"
+
+#include <sstream>
 
 #include <QTest>
 
 using namespace thrumwise;
-
-namespace {
-
-constexpr const char* kAdd = "/blocked-apps/add";
-constexpr const char* kRemove = "/blocked-apps/remove";
-
-std::string body(const char* bundleId) {
-    return std::string(R"({"bundleId":")") + bundleId + R"("})";
-}
-
-}  // namespace
 
 class CompanionSimulatorTest : public QObject {
     Q_OBJECT
@@ -22,33 +13,41 @@ private Q_SLOTS:
     // The list is printed, sorted, after every request that changes it or
     // not; no control character reaches the terminal; nothing else prints.
     void keepsTheListAndPrintsItAfterEveryRequest() {
-        test::SimulatorProcess simulator(QStringLiteral(THRUMWISE_COMPANION_SIM));
-        QVERIFY2(simulator.port() != 0, qPrintable(simulator.firstLine()));
-        for (const auto& [path, payload, status] :
-             std::vector<std::tuple<std::string, std::optional<std::string>, long>>{
-                 {kAdd, "not json", 400},
-                 {kAdd, "{}", 400},
-                 {kRemove, R"({"bundleId":7})", 400},
-                 {kAdd, std::nullopt, 404},
-                 {std::string(kAdd) + "/", body("x"), 404},
-                 {kAdd, body("steam_app_570"), 200},
-                 {kAdd, R"({"bundleId":"com.example.arena","extra":1})", 200},
-                 {kAdd, body("steam_app_570"), 200},
-                 {kRemove, body("not.blocked"), 200},
-                 {kRemove, body("steam_app_570"), 200},
-                 {kAdd, body(R"(\u001b[2J\r)"), 200}}) {
-            QCOMPARE(simulator.status(path, payload), status);
+        std::ostringstream out;
+        sim::LinePrinter printer(out);
+        CompanionSimulator simulator(printer);
+        const std::string add = "/blocked-apps/add";
+        const std::string remove = "/blocked-apps/remove";
+        const auto id = [](const char* bundleId) {
+            return "{\"bundleId\":\"" + std::string(bundleId) + "\"}";
+        };
+        for (const auto& [method, target, body, status] :
+             std::vector<std::tuple<std::string, std::string, std::string, int>>{
+                 {"POST", add, "not json", 400},
+                 {"POST", add, "{}", 400},
+                 {"POST", remove, R"({"bundleId":7})", 400},
+                 {"GET", add, "", 404},
+                 {"POST", add + "/", id("x"), 404},
+                 {"POST", add, id("steam_app_570"), 200},
+                 {"POST", add + "?x=1", R"({"bundleId":"com.example.arena","extra":1})", 200},
+                 {"POST", add, id("steam_app_570"), 200},
+                 {"POST", remove, id("not.blocked"), 200},
+                 {"POST", remove, id("steam_app_570"), 200},
+                 {"POST", add, id(R"(\u001b[2J\r)"), 200}}) {
+            QCOMPARE(simulator.handle({method, target, "HTTP/1.1", {}, body, {}}).status, status);
         }
-        for (const char* line :
+        std::istringstream printed(out.str());
+        for (const char* expected :
              {" block steam_app_570 | blocked: steam_app_570",
               " block com.example.arena | blocked: com.example.arena, steam_app_570",
               " block steam_app_570 | blocked: com.example.arena, steam_app_570",
               " unblock not.blocked | blocked: com.example.arena, steam_app_570",
               " unblock steam_app_570 | blocked: com.example.arena",
               R"( block \u001b[2J\r | blocked: \u001b[2J\r, com.example.arena)"}) {
-            const QString printed = simulator.nextLine();
-            QVERIFY2(printed.endsWith(QString::fromUtf8(line)), qPrintable(printed));
+            std::string line;
+            QVERIFY(std::getline(printed, line) && line.ends_with(expected));
         }
+        QVERIFY(printed.peek() == std::char_traits<char>::eof());
     }
 };
 
