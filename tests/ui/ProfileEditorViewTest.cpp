@@ -1,20 +1,10 @@
-#include "support/AppStateFixture.h"
 #include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AddMappingSheet.h"
 #include "ui/AppIconLookup.h"
 #include "ui/ChangeAppSheet.h"
 #include "ui/ProfileEditorView.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QToolButton>
 
 using namespace thrumwise;
 using test::keyMapping;
@@ -41,24 +31,15 @@ struct Rig {
             ViewServices{state, icons, haptics, desktop.apps, desktop.picker});
     }
 
-    const GameProfile& stored(std::size_t index) const { return state.profiles().at(index); }
-    std::vector<GameProfile> onDisk() {
+    const GameProfile& stored() const { return state.profiles().front(); }
+    GameProfile onDisk() {
         app.saveQueue.flush();
-        return app.store.loadProfiles();
+        return app.store.loadProfiles().at(0);
     }
-    QPushButton* button(const QString& text) const {
-        return test::withText<QPushButton>(*editor, text);
+    void click(QStringView text, const QWidget* in = nullptr) const {
+        test::child<QAbstractButton>(in != nullptr ? *in : *editor, text)->click();
     }
-    // Answers the delete alert with the button of that text.
-    void answerDelete(const QString& answer) const {
-        button(QStringLiteral("Delete"))->click();
-        auto* alert = editor->findChild<QMessageBox*>();
-        QVERIFY(alert != nullptr);
-        QCOMPARE(alert->text(),
-                 QStringLiteral("This will permanently delete \"Apex\" and all its mappings."));
-        QCOMPARE(alert->textFormat(), Qt::PlainText);
-        test::withText<QPushButton>(*alert, answer)->click();
-    }
+    AddMappingSheet* sheet() const { return editor->findChild<AddMappingSheet*>(); }
 };
 
 }  // namespace
@@ -67,125 +48,84 @@ class ProfileEditorViewTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every keystroke is written through and saved; updatedAt stays as it was.
-    void typingANameSavesEachKeystroke() {
+    // Every keystroke is written to this profile, updatedAt kept, and saved;
+    // once the profile is gone, nothing is written.
+    void typingANameSavesEachKeystrokeToItsProfile() {
         Rig rig;
         auto* name = rig.editor->findChild<QLineEdit*>();
-        QCOMPARE(name->text(), QStringLiteral("Apex"));
         QTest::keyClicks(name, QStringLiteral(" 2"));
-        QCOMPARE(rig.stored(0).displayName, std::string("Apex 2"));
-        QCOMPARE(rig.stored(0).updatedAt, rig.apex.updatedAt);
-        QCOMPARE(rig.onDisk().at(0).displayName, std::string("Apex 2"));
-        QCOMPARE(rig.stored(1), rig.other);
+        QVERIFY(rig.stored().displayName == "Apex 2" &&
+                rig.stored().updatedAt == rig.apex.updatedAt);
+        QCOMPARE(rig.onDisk().displayName, std::string("Apex 2"));
+        QCOMPARE(rig.state.profiles().at(1), rig.other);
+        rig.state.setProfiles({rig.other});
+        QTest::keyClicks(name, QStringLiteral("x"));
+        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
     }
 
-    // The companion follows the switch for the active profile only.
+    // The companion hears of the switch for the active profile, whose copy follows.
     void theBlockSwitchIsWrittenAndTheActiveProfileFollows() {
         Rig rig;
         rig.state.setActiveProfile(rig.apex);
-        auto* block = test::withText<QCheckBox>(*rig.editor, QStringLiteral("Block Pressmint"));
-        block->click();
-        block->click();
+        rig.click(u"Block Pressmint");
+        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
+        rig.click(u"Block Pressmint");
         QCOMPARE(rig.app.blocklist.calls, (std::vector<std::string>{"block apex", "unblock apex"}));
-        QVERIFY(!rig.stored(0).blockPressmint);
-        QVERIFY(!rig.state.activeProfile()->blockPressmint);
-        QVERIFY(rig.app.handedToEngine.size() == 1);  // the engine keeps its copy
-    }
-
-    void deletingMappingsEndsInTheEmptyState() {
-        Rig rig;
-        QVERIFY(!test::shownTexts(*rig.editor).contains(QStringLiteral("No Mappings Yet")));
-        for (int i = 0; i < 2; ++i) {
-            for (auto* trash : rig.editor->findChildren<QToolButton*>()) {
-                if (trash->isVisibleTo(rig.editor.get())) {
-                    trash->click();
-                    break;
-                }
-            }
-        }
-        QVERIFY(rig.stored(0).mappings.empty());
-        QVERIFY(rig.onDisk().at(0).mappings.empty());
-        QVERIFY(test::shownTexts(*rig.editor).contains(QStringLiteral("No Mappings Yet")));
     }
 
     void duplicateAppendsACopyWithNewIds() {
         Rig rig;
-        rig.button(QStringLiteral("Duplicate"))->click();
-        QCOMPARE(rig.state.profiles().size(), std::size_t{3});
-        const GameProfile& copy = rig.stored(2);
-        QCOMPARE(copy.displayName, std::string("Apex (Copy)"));
-        QCOMPARE(copy.bundleId, rig.apex.bundleId);
-        QVERIFY(copy.id != rig.apex.id);
-        QCOMPARE(copy.mappings.size(), std::size_t{2});
+        rig.click(u"Duplicate");
+        GameProfile copy = rig.state.profiles().at(2);
+        QVERIFY(copy.id != "APEX" && copy.displayName == "Apex (Copy)" && copy.bundleId == "apex");
         for (std::size_t i = 0; i < 2; ++i) {
-            KeyMapping sameId = copy.mappings[i];
-            QVERIFY(sameId.id != rig.apex.mappings[i].id);
-            sameId.id = rig.apex.mappings[i].id;
-            QCOMPARE(sameId, rig.apex.mappings[i]);
+            QVERIFY(copy.mappings.at(i).id != rig.apex.mappings[i].id);
+            copy.mappings[i].id = rig.apex.mappings[i].id;
         }
-        QCOMPARE(rig.onDisk().size(), std::size_t{3});
+        QCOMPARE(copy.mappings, rig.apex.mappings);
     }
 
+    // The alert names the profile, as plain text; Cancel keeps it.
     void deleteAsksFirstAndCancelKeepsTheProfile() {
         Rig rig;
-        rig.answerDelete(QStringLiteral("Cancel"));
-        QCOMPARE(rig.state.profiles().size(), std::size_t{2});
-        QCOMPARE(rig.deletions, 0);
-        rig.answerDelete(QStringLiteral("Delete"));
-        QCOMPARE(rig.state.profiles(), std::vector<GameProfile>{rig.other});
-        QCOMPARE(rig.deletions, 1);
+        for (const QStringView answer : {u"Cancel", u"Delete"}) {
+            rig.click(u"Delete");
+            const auto* alert = rig.editor->findChild<QMessageBox*>();
+            QVERIFY(alert->text().contains(u"\"Apex\"") && alert->textFormat() == Qt::PlainText);
+            rig.click(answer, alert);
+            QCOMPARE(rig.deletions, answer == u"Delete" ? 1 : 0);
+        }
+        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
     }
 
     // An edited mapping keeps its place; a new one goes to the end.
     void theMappingSheetEditsInPlaceAndAddsAtTheEnd() {
         Rig rig;
-        const auto sheetButton = [&rig](const QString& text) {
-            auto* sheet = rig.editor->findChild<AddMappingSheet*>();
-            return sheet != nullptr ? test::withText<QAbstractButton>(*sheet, text) : nullptr;
-        };
-        rig.button(QStringLiteral("Edit"))->click();
-        sheetButton(QStringLiteral("⇧ Shift"))->click();
-        sheetButton(QStringLiteral("Save Changes"))->click();
-        const auto& edited = rig.stored(0).mappings;
-        QCOMPARE(edited.size(), std::size_t{2});
-        QCOMPARE(edited[0].id, std::string("M1"));
-        QCOMPARE(edited[0].requiredModifiers, std::vector<ModifierKey>{ModifierKey::shift});
-
-        QTRY_VERIFY(rig.editor->findChild<AddMappingSheet*>() == nullptr);
-        rig.button(QStringLiteral("Add Mapping"))->click();
-        sheetButton(QStringLiteral("Mouse"))->click();
-        sheetButton(QStringLiteral("Add Mapping"))->click();
-        const auto& added = rig.stored(0).mappings;
-        QCOMPARE(added.size(), std::size_t{3});
-        QCOMPARE(added[2].triggerType, TriggerType::mouse);
-        QCOMPARE(rig.onDisk().at(0).mappings.size(), std::size_t{3});
+        rig.click(u"Edit");
+        rig.click(u"⇧ Shift", rig.sheet());
+        rig.click(u"Save Changes", rig.sheet());
+        QCOMPARE(rig.stored().mappings.size(), std::size_t{2});
+        QCOMPARE(rig.stored().mappings[0].requiredModifiers, std::vector{ModifierKey::shift});
+        QTRY_VERIFY(rig.sheet() == nullptr);
+        rig.click(u"Add Mapping");
+        rig.click(u"Mouse", rig.sheet());
+        rig.click(u"Add Mapping", rig.sheet());
+        QCOMPARE(rig.onDisk().mappings.at(2).triggerType, TriggerType::mouse);
     }
 
-    // The profile takes the picked application and its name; the rest stays.
-    // Nothing can be chosen before an application is picked.
+    // The profile takes the picked application and its name, once one is picked.
     void changeAppRetargetsTheProfile() {
         Rig rig;
         QVERIFY(rig.desktop.addEntry(QStringLiteral("dome.desktop"), "Dome Keeper", "DomeKeeper"));
-        rig.button(QStringLiteral("Change App"))->click();
+        rig.click(u"Change App");
         auto* sheet = rig.editor->findChild<ChangeAppSheet*>();
         auto* list = sheet->findChild<QListView*>();
         QTRY_COMPARE(list->model()->rowCount(), 1);
-        QVERIFY(!test::withText<QPushButton>(*sheet, QStringLiteral("Select App"))->isEnabled());
+        QVERIFY(!test::child<QPushButton>(*sheet, u"Select App")->isEnabled());
         test::clickRow(*list, 0);
         QTest::keyClick(sheet, Qt::Key_Return);
-        QCOMPARE(rig.stored(0).bundleId, std::string("DomeKeeper"));
-        QCOMPARE(rig.stored(0).displayName, std::string("Dome Keeper"));
-        QCOMPARE(rig.stored(0).mappings, rig.apex.mappings);
-    }
-
-    // With its profile gone, the editor shows a placeholder and writes nothing.
-    void editsOfAProfileThatIsGoneAreDropped() {
-        Rig rig;
-        rig.state.setProfiles({rig.other});
-        auto* name = rig.editor->findChild<QLineEdit*>();
-        QCOMPARE(name->text(), QString());
-        QTest::keyClicks(name, QStringLiteral("x"));
-        QCOMPARE(rig.state.profiles(), std::vector<GameProfile>{rig.other});
+        QVERIFY(rig.stored().bundleId == "DomeKeeper" && rig.stored().displayName == "Dome Keeper");
+        QCOMPARE(rig.stored().mappings, rig.apex.mappings);
     }
 };
 
