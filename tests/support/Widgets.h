@@ -34,7 +34,6 @@ inline void clickRow(QAbstractItemView& list, int row) {
                       list.visualRect(list.model()->index(row, 0)).center());
 }
 
-// What the model's rows show, in order.
 inline QStringList rowTexts(const QAbstractItemModel& model) {
     QStringList texts;
     for (int row = 0; row < model.rowCount(); ++row) {
@@ -61,16 +60,13 @@ struct Key {
     std::u16string_view text;
 };
 
-// Presses and releases `key` on `receiver` as the window system does: sent, not
-// posted, so that shortcuts see it first, with the X keycode (evdev plus 8).
+// Presses and releases `key` as the window system does: sent, not posted, so
+// that shortcuts see it first, with the X keycode (the evdev code plus 8).
 inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers modifiers = {}) {
-    const QPointer<QWidget> target(&receiver);
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
         QKeyEvent event(type, key.qtKey, modifiers, key.evdev + 8, 0, 0,
                         QStringView(key.text).toString());
-        if (target) {
-            QApplication::sendEvent(target, &event);
-        }
+        QApplication::sendEvent(&receiver, &event);
     }
 }
 

@@ -7,8 +7,6 @@ using namespace thrumwise;
 using namespace Qt::StringLiterals;
 using test::Key;
 
-Q_DECLARE_METATYPE(thrumwise::test::Key)
-
 namespace {
 
 constexpr Key kA{KEY_A, Qt::Key_A, u"a"};
@@ -17,16 +15,11 @@ constexpr Key kF5{KEY_F5, Qt::Key_F5, {}};
 // The control beside a focused field, where a key it lets through is typed.
 struct Rig {
     Rig() {
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(view);
-        layout->addWidget(field);
         window.show();
         field->setFocus();
         window.activateWindow();
         static_cast<void>(QTest::qWaitForWindowActive(&window));
     }
-
-    QString shownText() const { return view->findChild<QAbstractButton*>()->accessibleName(); }
     void arm() const { QTest::mouseClick(view->findChild<QAbstractButton*>(), Qt::LeftButton); }
     void press(const Key& key, Qt::KeyboardModifiers modifiers = {}) const {
         test::pressKey(*field, key, modifiers);
@@ -44,7 +37,7 @@ class KeyCaptureViewTest : public QObject {
 
 private Q_SLOTS:
     // Modifiers alone and keys without a Mac code wait; the first other key is
-    // recorded; all are swallowed, and the next key is typed.
+    // recorded; all are swallowed, and the next key is typed. Clear forgets it.
     void recordsTheFirstKeyPressOnlyAndSwallowsIt() {
         Rig rig;
         QSignalSpy changes(rig.view, &KeyCaptureView::keyChanged);
@@ -56,42 +49,33 @@ private Q_SLOTS:
         QVERIFY(rig.view->isCapturing() && !rig.view->keyCode());
         rig.press(kA, Qt::ShiftModifier);
         rig.press(kA);
-        QCOMPARE(rig.view->keyCode(), std::optional<std::uint16_t>(0));
-        QCOMPARE(rig.view->keyName(), std::optional<std::string>("A"));
-        QVERIFY(!rig.view->isCapturing() && changes.count() == 1);
-        QCOMPARE(rig.field->text(), u"a"_s);
+        QVERIFY(rig.view->keyCode() == 0 && rig.view->keyName() == "A" && changes.count() == 1);
+        QVERIFY(!rig.view->isCapturing() && rig.field->text() == u"a");
+        QTest::mouseClick(rig.view->findChild<QToolButton*>(), Qt::LeftButton);
+        QVERIFY(changes.count() == 2 && !rig.view->keyCode() && !rig.view->keyName());
     }
 
-    void namesComeFromTheTableElseFromTheKeysText_data() {
-        QTest::addColumn<Key>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("name");  // null: none, and the code is shown
-        const auto row = [](const char* title, Key key, int code, const QString& name,
-                            Qt::KeyboardModifiers modifiers = {}) {
-            QTest::newRow(title) << key << modifiers << code << name;
-        };
-        row("Space", {KEY_SPACE, Qt::Key_Space, u" "}, 49, u"Space"_s);
-        row("Escape", {KEY_ESC, Qt::Key_Escape, u"\x1b"}, 53, u"Escape"_s);
-        row("left arrow", {KEY_LEFT, Qt::Key_Left, {}}, 123, u"←"_s);
-        row("Control-A", {KEY_A, Qt::Key_A, u"\x01"}, 0, u"A"_s, Qt::ControlModifier);
-        row("Shift-1", {KEY_1, Qt::Key_Exclam, u"!"}, 18, u"!"_s, Qt::ShiftModifier);
-        row("Home", {KEY_HOME, Qt::Key_Home, {}}, 115, {});
-        row("forward delete", {KEY_DELETE, Qt::Key_Delete, u"\x7f"}, 117, {});
-    }
-
+    // A name from the table, else from the key's text if it is printable; the
+    // control shows the name, else the code, as plain text.
     void namesComeFromTheTableElseFromTheKeysText() {
-        QFETCH(Key, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(int, code);
-        QFETCH(QString, name);
+        const std::tuple<Key, Qt::KeyboardModifiers, int, QString> keys[] = {
+            {{KEY_SPACE, Qt::Key_Space, u" "}, {}, 49, u"Space"_s},
+            {{KEY_ESC, Qt::Key_Escape, u"\x1b"}, {}, 53, u"Escape"_s},
+            {{KEY_LEFT, Qt::Key_Left, {}}, {}, 123, u"←"_s},
+            {{KEY_A, Qt::Key_A, u"\x01"}, Qt::ControlModifier, 0, u"A"_s},
+            {{KEY_1, Qt::Key_Exclam, u"!"}, Qt::ShiftModifier, 18, u"!"_s},
+            {{KEY_HOME, Qt::Key_Home, {}}, {}, 115, {}},
+            {{KEY_DELETE, Qt::Key_Delete, u"\x7f"}, {}, 117, {}}};
         Rig rig;
-        rig.arm();
-        rig.press(key, modifiers);
-        QCOMPARE(rig.view->keyCode(), std::optional<std::uint16_t>(code));
-        QCOMPARE(rig.view->keyName(),
-                 name.isNull() ? std::nullopt : std::optional(name.toStdString()));
-        QCOMPARE(rig.shownText(), name.isNull() ? u"Key %1"_s.arg(code) : name);
+        for (const auto& [key, modifiers, code, name] : keys) {
+            rig.arm();
+            rig.press(key, modifiers);
+            QCOMPARE(rig.view->keyCode(), std::optional<std::uint16_t>(code));
+            QCOMPARE(rig.view->keyName(),
+                     name.isNull() ? std::nullopt : std::optional(name.toStdString()));
+            const QString shown = name.isNull() ? u"Key %1"_s.arg(code) : name;
+            QCOMPARE(test::child<QLabel>(*rig.view, shown)->textFormat(), Qt::PlainText);
+        }
     }
 
     // A captured key never reaches a shortcut; hiding the control ends capture.
@@ -104,29 +88,12 @@ private Q_SLOTS:
         QSignalSpy triggered(&refresh, &QAction::triggered);
         rig.arm();
         rig.press(kF5);
-        QCOMPARE(rig.view->keyCode(), std::optional<std::uint16_t>(96));
         rig.press(kF5);
-        QCOMPARE(triggered.count(), 1);
-
+        QVERIFY(rig.view->keyCode() == 96 && triggered.count() == 1);
         rig.arm();
         rig.view->hide();
         rig.press(kA);
-        QVERIFY(!rig.view->isCapturing() && rig.field->text() == u"a"_s);
-    }
-
-    void theClearButtonForgetsTheKeyAndNamesStayPlainText() {
-        Rig rig;
-        auto* clear = rig.view->findChild<QToolButton*>();
-        rig.view->setKey(12, "<b>Q</b>");
-        QVERIFY(!clear->isHidden());
-        QCOMPARE(test::child<QLabel>(*rig.view, u"<b>Q</b>")->textFormat(), Qt::PlainText);
-        rig.arm();
-        QVERIFY(clear->isHidden());
-        rig.view->stopCapture();
-        QSignalSpy changes(rig.view, &KeyCaptureView::keyChanged);
-        QTest::mouseClick(clear, Qt::LeftButton);
-        QVERIFY(changes.count() == 1 && !rig.view->keyCode() && !rig.view->keyName());
-        QVERIFY(clear->isHidden());
+        QVERIFY(!rig.view->isCapturing() && rig.field->text() == u"a");
     }
 };
 

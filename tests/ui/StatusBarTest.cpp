@@ -10,22 +10,11 @@ const QString kAccessibility = u"Accessibility not granted"_s;
 const QString kInputMonitoring = u"Input Monitoring not granted"_s;
 const QString kNotSaved = u"Profiles not saved"_s;
 
-struct Rig {
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    int rechecks = 0;
-    std::vector<std::string> created;
-    StatusBar bar{state,
-                  {[this] { ++rechecks; },
-                   [this](const std::string& bundleId) {
-                       created.push_back(bundleId);
-                   }}};
-
-    bool shows(const QString& text) const {
-        const auto* button = test::child<QPushButton>(bar, text);
-        return test::shownTexts(bar).contains(text) || (button && button->isVisibleTo(&bar));
-    }
-};
+// Whether `text` is on screen in `bar`, as a label or a button.
+bool shows(const StatusBar& bar, const QString& text) {
+    const auto* button = test::child<QPushButton>(bar, text);
+    return test::shownTexts(bar).contains(text) || (button && button->isVisibleTo(&bar));
+}
 
 }  // namespace
 
@@ -33,51 +22,51 @@ class StatusBarTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // At most one permission warning, Accessibility first; a click checks again.
-    void showsOnePermissionWarningAtATime() {
-        Rig rig;
-        const std::tuple<bool, bool, QString> cases[] = {{false, false, kAccessibility},
-                                                         {false, true, kAccessibility},
-                                                         {true, false, kInputMonitoring},
-                                                         {true, true, QString()}};
-        for (const auto& [accessibility, inputMonitoring, warning] : cases) {
-            rig.state.setAccessibilityGranted(accessibility);
-            rig.state.setInputMonitoringGranted(inputMonitoring);
-            QCOMPARE(rig.shows(kAccessibility), warning == kAccessibility);
-            QCOMPARE(rig.shows(kInputMonitoring), warning == kInputMonitoring);
-        }
-        rig.state.setInputMonitoringGranted(false);
-        test::child<QPushButton>(rig.bar, kInputMonitoring)->click();
-        QCOMPARE(rig.rechecks, 1);
+    // At most one permission warning, Accessibility first, each checking again
+    // when clicked; a failed save shows until a save succeeds, and retries.
+    void showsOneWarningAtATime() {
+        test::AppStateFixture app;
+        int rechecks = 0;
+        StatusBar bar(app.state(), {[&rechecks] { ++rechecks; },
+                                    [](const std::string&) {
+                                    }});
+        app.state().setInputMonitoringGranted(false);
+        app.state().setAccessibilityGranted(false);
+        QVERIFY(shows(bar, kAccessibility) && !shows(bar, kInputMonitoring));
+        app.state().setAccessibilityGranted(true);
+        QVERIFY(!shows(bar, kAccessibility) && shows(bar, kInputMonitoring));
+        test::child<QPushButton>(bar, kInputMonitoring)->click();
+        QCOMPARE(rechecks, 1);
+
+        const QString file = app.store.profilesFilePath();
+        QVERIFY(!shows(bar, kNotSaved) && QDir().mkpath(file));
+        app.state().saveProfiles();
+        QTRY_VERIFY(shows(bar, kNotSaved));
+        QVERIFY(QDir().rmdir(file));
+        test::child<QPushButton>(bar, kNotSaved)->click();
+        QTRY_VERIFY(!shows(bar, kNotSaved));
     }
 
-    // Only while no profile is active is the application in front offered
-    // one, its identifier selectable.
+    // While no profile is active, the application in front is offered one,
+    // its identifier selectable.
     void followsThePluginTheInputAndTheApplicationInFront() {
-        Rig rig;
-        rig.state.setPluginConnected(true);
-        rig.state.setLastInputEvent("⌨ Space");
-        rig.state.setFrontmostBundleId("org.example.Editor");
-        QVERIFY(rig.shows(u"Plugin Connected"_s) && rig.shows(u"⌨ Space"_s));
-        QVERIFY(test::child<QLabel>(rig.bar, u"org.example.Editor")
+        test::AppStateFixture app;
+        std::vector<std::string> created;
+        StatusBar bar(app.state(), {[] {},
+                                    [&created](const std::string& id) {
+                                        created.push_back(id);
+                                    }});
+        app.state().setPluginConnected(true);
+        app.state().setLastInputEvent("⌨ Space");
+        app.state().setFrontmostBundleId("org.example.Editor");
+        QVERIFY(shows(bar, u"Plugin Connected"_s) && shows(bar, u"⌨ Space"_s));
+        QVERIFY(test::child<QLabel>(bar, u"org.example.Editor")
                     ->textInteractionFlags()
                     .testFlag(Qt::TextSelectableByMouse));
-        test::child<QPushButton>(rig.bar, u"Create Profile")->click();
-        QCOMPARE(rig.created, std::vector<std::string>{"org.example.Editor"});
-        rig.state.setActiveProfile(test::profile("A", "Arena", "arena"));
-        QVERIFY(rig.shows(u"Arena"_s) && !rig.shows(u"org.example.Editor"_s));
-    }
-
-    // A failed save shows until a save succeeds; its title tries again.
-    void aFailedSaveIsShownUntilASaveSucceeds() {
-        Rig rig;
-        const QString file = rig.app.store.profilesFilePath();
-        QVERIFY(!rig.shows(kNotSaved) && QDir().mkpath(file));
-        rig.state.saveProfiles();
-        QTRY_VERIFY(rig.shows(kNotSaved));
-        QVERIFY(QDir().rmdir(file));
-        test::child<QPushButton>(rig.bar, kNotSaved)->click();
-        QTRY_VERIFY(!rig.shows(kNotSaved));
+        test::child<QPushButton>(bar, u"Create Profile")->click();
+        QCOMPARE(created, std::vector<std::string>{"org.example.Editor"});
+        app.state().setActiveProfile(test::profile("A", "Arena", "arena"));
+        QVERIFY(shows(bar, u"Arena"_s) && !shows(bar, u"org.example.Editor"_s));
     }
 };
 
