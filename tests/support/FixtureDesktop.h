@@ -25,16 +25,15 @@ struct ScriptedFilePicker final : AppFilePicker {
     std::optional<QString> next;
 };
 
-// Desktop entries and a Steam library in a temporary folder, and the
-// installed applications the pickers read from them.
+// Desktop entries and a Steam library in a temporary folder, and the installed
+// applications read from them: an entry is known by `wmClass`, else by its file
+// name without ".desktop"; a game as "steam_app_<appId>".
 struct FixtureDesktop {
-    // An application known by `wmClass`, else by the file name without ".desktop".
     bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
         return write(path(QStringLiteral("data/applications/") + file),
                      "[Desktop Entry]\nType=Application\nName=" + name +
                          (wmClass.isEmpty() ? QByteArray() : "\nStartupWMClass=" + wmClass));
     }
-    // A Steam game, known as "steam_app_<appId>".
     bool addGame(int appId, const QByteArray& name) {
         return write(path(QStringLiteral("steam/steamapps/appmanifest_%1.acf").arg(appId)),
                      R"("AppState" { "appid" ")" + QByteArray::number(appId) + R"(" "name" ")" +
