@@ -28,7 +28,6 @@ T* child(const QWidget& root, QStringView name) {
     return nullptr;
 }
 
-// Clicks the middle of a row of the list, as a user picks it.
 inline void clickRow(QAbstractItemView& list, int row) {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualRect(list.model()->index(row, 0)).center());

@@ -15,7 +15,6 @@ constexpr Key kA{KEY_A, Qt::Key_A, u"a"};
 constexpr Key kEscape{KEY_ESC, Qt::Key_Escape, u"\x1b"};
 constexpr Key kReturn{KEY_ENTER, Qt::Key_Return, u"\r"};
 
-// An open sheet, and what it saved.
 struct Rig {
     explicit Rig(std::vector<KeyMapping> existing = {}, std::optional<KeyMapping> edited = {})
         : sheet(edited, std::move(existing), haptics,
@@ -55,8 +54,6 @@ class AddMappingSheetTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Save waits for a key, which survives a look at the mouse side; a test
-    // plays the chosen pattern.
     void addingStartsWithoutAKeyAndSavesOnlyTheChosenTrigger() {
         Rig rig;
         QVERIFY(!rig.saveButton()->isEnabled());
@@ -65,7 +62,7 @@ private Q_SLOTS:
         rig.click(u"Keyboard");
         QVERIFY(!rig.saveButton()->isEnabled());
         rig.capture(kA);
-        rig.click(u"Mouse");
+        rig.click(u"Mouse");  // the key survives a look at the mouse side
         rig.click(u"Keyboard");
         auto* pattern = test::child<QComboBox>(rig.sheet, u"Haptic Pattern");
         pattern->setCurrentIndex(pattern->findText(u"Interact 2"_s));
@@ -90,8 +87,6 @@ private Q_SLOTS:
         QCOMPARE(rig.saved[0], edited);
     }
 
-    // The same key or button is refused only with the same modifiers, and a
-    // key mapping's stray button is no click.
     void aTriggerIsRefusedOnlyWithTheSameModifiers() {
         KeyMapping strayButton = test::keyMapping("A", 0, "knock");
         strayButton.mouseButton = MouseButton::left;
@@ -105,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(key.saves());
         Rig click(existing);
         click.click(u"Mouse");
-        QVERIFY(click.saves());
+        QVERIFY(click.saves());  // a key mapping's stray button is no click
         Rig right(existing);
         right.click(u"Mouse");
         right.click(u"⌃ Control");
@@ -113,8 +108,6 @@ private Q_SLOTS:
         QVERIFY(!right.saves());
     }
 
-    // The field takes any integer; the stepper and the slider keep to their
-    // range; the interval is kept with hold off.
     void theIntervalFieldTakesAnyIntegerWhileStepperAndSliderKeepToTheirRange() {
         Rig rig;
         rig.click(u"Mouse");
@@ -133,12 +126,11 @@ private Q_SLOTS:
         }
         field->selectAll();
         QTest::keyClicks(field, u"5000x"_s);  // "5000x" is no number: 5000 stays
-        rig.click(u"Trigger on Hold");
+        rig.click(u"Trigger on Hold");        // the interval is kept with hold off
         QVERIFY(rig.saves() && !rig.saved[0].triggerOnHold);
         QCOMPARE(rig.saved[0].holdRepeatIntervalMs, std::int64_t{5000});
     }
 
-    // Escape and Return go to an armed capture, else they close the sheet.
     void escapeAndReturnAreCapturedWhileArmedAndCloseTheSheetOtherwise() {
         Rig rig;
         rig.capture(kEscape);

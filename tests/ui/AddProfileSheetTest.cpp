@@ -7,7 +7,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// An open sheet over a desktop with two applications and a Steam game.
 struct Rig {
     test::AppStateFixture app;
     test::FixtureDesktop desktop;
@@ -47,9 +46,7 @@ private Q_SLOTS:
         }
     }
 
-    // The first pick names the profile, a later one keeps the name; a name
-    // and an application are needed. A second profile for an application is
-    // made all the same.
+    // A second profile for the same application is made all the same.
     void aPickNamesTheProfileOnlyWhileItHasNoName() {
         Rig rig;
         rig.app.state().setProfiles({test::profile("OLD", "Arena", "ArenaGame")});
@@ -68,8 +65,6 @@ private Q_SLOTS:
         QVERIFY(added.displayName == "Arena Ranked" && added.bundleId == "ArenaGame");
     }
 
-    // A browsed application already listed is selected, not listed twice; an
-    // unreadable one is refused; a new one is added at the end.
     void browsingSelectsRefusesOrAddsTheApplication() {
         Rig rig;
         rig.browse(rig.desktop.path(u"data/applications/arena.desktop"_s));

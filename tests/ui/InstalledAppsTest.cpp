@@ -7,7 +7,6 @@ class InstalledAppsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each scan answers with its own number and reads the icons anew.
     void eachScanAnswersWithItsNumberAndItsIcons() {
         test::FixtureDesktop desktop;
         QSignalSpy scanned(&desktop.apps, &InstalledApps::scanned);

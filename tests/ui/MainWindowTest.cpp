@@ -10,7 +10,6 @@ using namespace thrumwise;
 
 namespace {
 
-// A window over Arena and Quest.
 struct Rig {
     test::AppStateFixture app;
     AppState& state = app.state();
@@ -23,7 +22,6 @@ struct Rig {
         state.setProfiles({test::profile("A", "Arena", "arena"), test::profile("Q", "Quest", "q")});
         window.show();
     }
-    // The profile whose editor is on screen, or "".
     std::string shown() const {
         for (const auto* editor : window.findChildren<ProfileEditorView*>()) {
             if (editor->isVisibleTo(&window)) {
@@ -40,8 +38,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // A profile that goes away takes its editor but not the selection, though
-    // the list moves its own; deleting in the editor clears it.
+    // The list moving its own selection as a row goes is no pick of the user.
     void theDetailFollowsTheSelection() {
         Rig rig;
         QVERIFY(QTest::qWaitForWindowActive(&rig.window));
@@ -56,18 +53,7 @@ private Q_SLOTS:
         QVERIFY(rig.shown().empty() && !rig.window.selectedProfileId());
     }
 
-    // It flips haptics, and follows them when the tray menu flips them.
-    void theToolbarSwitchFollowsTheMasterSwitch() {
-        Rig rig;
-        auto* toggle = test::child<QToolButton>(rig.window, u"Enabled");
-        toggle->click();
-        QVERIFY(!rig.state.isEnabled() && !toggle->isChecked());
-        rig.state.setEnabled(true);
-        QVERIFY(toggle->isChecked() && toggle->text() == u"Enabled");
-    }
-
-    // The status panel offers the application in front; Ctrl+N opens nothing.
-    void createProfileOffersTheUnmatchedApplication() {
+    void theToolbarAndTheStatusPanelAct() {
         Rig rig;
         QVERIFY(QTest::qWaitForWindowActive(&rig.window));
         QSignalSpy settings(&rig.window, &MainWindow::settingsRequested);
@@ -82,6 +68,11 @@ private Q_SLOTS:
         add->click();
         QVERIFY(rig.state.profiles().back().bundleId == "org.example.Editor");
         QVERIFY(!rig.window.selectedProfileId());
+        auto* toggle = test::child<QToolButton>(rig.window, u"Enabled");
+        toggle->click();
+        QVERIFY(!rig.state.isEnabled() && !toggle->isChecked());
+        rig.state.setEnabled(true);
+        QVERIFY(toggle->isChecked() && toggle->text() == u"Enabled");
     }
 };
 

@@ -15,8 +15,6 @@ private Q_SLOTS:
         QCOMPARE(MappingRow::triggerLabel(test::keyMapping("Q", 12, "wave")), u"Key 12"_s);
     }
 
-    // Modifiers in raw value order, the interval only with hold, a pattern
-    // outside the catalogue by its identifier: all as plain text.
     void theRowShowsItsCellsAndActsOnItsButtons() {
         KeyMapping held = test::keyMapping(
             "W", 13, "subtle_collision",

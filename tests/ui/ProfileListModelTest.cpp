@@ -8,7 +8,6 @@ class ProfileListModelTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each change is told as the smallest change the model can tell.
     void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
         test::AppStateFixture app;
         GameProfile a = test::profile("A", "Alpha", "alpha");

@@ -10,7 +10,6 @@ const QString kAccessibility = u"Accessibility not granted"_s;
 const QString kInputMonitoring = u"Input Monitoring not granted"_s;
 const QString kNotSaved = u"Profiles not saved"_s;
 
-// Whether `text` is on screen in `bar`, as a label or a button.
 bool shows(const StatusBar& bar, const QString& text) {
     const auto* button = test::child<QPushButton>(bar, text);
     return test::shownTexts(bar).contains(text) || (button && button->isVisibleTo(&bar));
@@ -22,8 +21,7 @@ class StatusBarTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // At most one permission warning, Accessibility first, each checking again
-    // when clicked; a failed save shows until a save succeeds, and retries.
+    // At most one permission warning: Accessibility first.
     void showsOneWarningAtATime() {
         test::AppStateFixture app;
         int rechecks = 0;
@@ -47,8 +45,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!shows(bar, kNotSaved));
     }
 
-    // While no profile is active, the application in front is offered one,
-    // its identifier selectable.
     void followsThePluginTheInputAndTheApplicationInFront() {
         test::AppStateFixture app;
         std::vector<std::string> created;
