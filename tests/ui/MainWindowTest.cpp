@@ -60,6 +60,7 @@ private Q_SLOTS:
         const auto windows = QApplication::topLevelWidgets().size();
         QTest::keyClick(&rig.window, Qt::Key_Comma, Qt::ControlModifier);
         QTest::keyClick(&rig.window, Qt::Key_N, Qt::ControlModifier);
+        QCoreApplication::processEvents();
         QVERIFY(settings.count() == 1 && QApplication::topLevelWidgets().size() == windows);
         rig.state.setFrontmostBundleId("org.example.Editor");
         test::child<QPushButton>(rig.window, u"Create Profile")->click();
