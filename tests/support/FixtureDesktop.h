@@ -17,35 +17,25 @@
 
 namespace thrumwise::test {
 
-// Answers the file dialog as told: the path set in `next`, or a cancel.
-class ScriptedFilePicker final : public AppFilePicker {
-public:
+// Answers the file dialog with the path set in `next`, else a cancel.
+struct ScriptedFilePicker final : AppFilePicker {
     std::optional<QString> pickApplication(QWidget* /*parent*/) override {
         return std::exchange(next, std::nullopt);
     }
     std::optional<QString> next;
 };
 
-// A desktop made of files in a temporary folder: desktop entries and one
-// Steam library, and the installed applications the pickers read from them.
-class FixtureDesktop {
-public:
-    FixtureDesktop() = default;
-    FixtureDesktop(const FixtureDesktop&) = delete;
-    FixtureDesktop& operator=(const FixtureDesktop&) = delete;
-
-    // Writes a desktop entry under the applications folder; its identifier is
-    // `wmClass`, else the file name without ".desktop".
-    bool addEntry(const QString& fileName, const QByteArray& name, const QByteArray& wmClass = {}) {
-        QByteArray text = "[Desktop Entry]\nType=Application\nName=" + name + '\n';
-        if (!wmClass.isEmpty()) {
-            text += "StartupWMClass=" + wmClass + '\n';
-        }
-        return write(applicationsFolder() + fileName, text);
+// Desktop entries and a Steam library in a temporary folder, and the installed
+// applications read from them: an entry is known by `wmClass`, else by its file
+// name without ".desktop"; a game as "steam_app_<appId>".
+struct FixtureDesktop {
+    bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
+        return write(path(QStringLiteral("data/applications/") + file),
+                     "[Desktop Entry]\nType=Application\nName=" + name +
+                         (wmClass.isEmpty() ? QByteArray() : "\nStartupWMClass=" + wmClass));
     }
-    // A Steam game, listed as "steam_app_<appId>".
     bool addGame(int appId, const QByteArray& name) {
-        return write(steamRoot() + QStringLiteral("/steamapps/appmanifest_%1.acf").arg(appId),
+        return write(path(QStringLiteral("steam/steamapps/appmanifest_%1.acf").arg(appId)),
                      R"("AppState" { "appid" ")" + QByteArray::number(appId) + R"(" "name" ")" +
                          name + R"(" })");
     }
@@ -58,18 +48,12 @@ public:
 
     QTemporaryDir root;
     BoundedFileSystem files;
-    DesktopEntryDiscovery desktopEntries{{root.filePath(QStringLiteral("data")), {}}, "C", files};
-    SteamGameDiscovery steamGames{{steamRoot()}, files};
+    DesktopEntryDiscovery desktopEntries{{path(QStringLiteral("data")), {}}, "C", files};
+    SteamGameDiscovery steamGames{{path(QStringLiteral("steam"))}, files};
     AppBundleReader bundles{files};
     LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
     InstalledApps apps{discovery};
     ScriptedFilePicker picker;
-
-private:
-    QString applicationsFolder() const {
-        return root.filePath(QStringLiteral("data/applications/"));
-    }
-    QString steamRoot() const { return root.filePath(QStringLiteral("steam")); }
 };
 
 }  // namespace thrumwise::test

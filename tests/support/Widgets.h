@@ -1,45 +1,38 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QLabel>
-#include <QStringList>
-#include <QTest>
-#include <QWidget>
+// All a view's test needs besides the view: Qt Test, Qt Widgets, a state and samples.
+#include "support/AppStateFixture.h"
+#include "support/SampleProfiles.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include <QtTest>
+#include <QtWidgets>
 
 namespace thrumwise::test {
 
-// The first widget of type T under `root` that `matches`, or null.
-template <typename T, typename Predicate>
-T* firstChild(const QWidget& root, Predicate matches) {
+// The first T under `root` whose text or accessible name is `name`, or null.
+template <typename T>
+T* child(const QWidget& root, QStringView name) {
     for (T* widget : root.findChildren<T*>()) {
-        if (matches(*widget)) {
+        if constexpr (requires { widget->text(); }) {
+            if (widget->text() == name) {
+                return widget;
+            }
+        }
+        if (widget->accessibleName() == name) {
             return widget;
         }
     }
     return nullptr;
 }
 
-// The first widget of type T under `root` whose text is `text`, or null.
-template <typename T>
-T* withText(const QWidget& root, const QString& text) {
-    return firstChild<T>(root, [&text](const T& widget) { return widget.text() == text; });
-}
-
-// The first widget of type T under `root` whose accessible name is `name`, or null.
-template <typename T>
-T* named(const QWidget& root, const QString& name) {
-    return firstChild<T>(root,
-                         [&name](const T& widget) { return widget.accessibleName() == name; });
-}
-
-// Clicks the middle of a row of the list, as a user picks it.
 inline void clickRow(QAbstractItemView& list, int row) {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualRect(list.model()->index(row, 0)).center());
 }
 
-// What the model's rows show, in order.
 inline QStringList rowTexts(const QAbstractItemModel& model) {
     QStringList texts;
     for (int row = 0; row < model.rowCount(); ++row) {
@@ -48,8 +41,7 @@ inline QStringList rowTexts(const QAbstractItemModel& model) {
     return texts;
 }
 
-// The texts of the labels under `root` that would be on screen with it, in
-// creation order.
+// The texts of the labels that would be on screen with `root`, in creation order.
 inline QStringList shownTexts(const QWidget& root) {
     QStringList texts;
     for (const QLabel* label : root.findChildren<QLabel*>()) {
@@ -60,10 +52,21 @@ inline QStringList shownTexts(const QWidget& root) {
     return texts;
 }
 
-// Whether a button with that text is on screen with `root`.
-inline bool showsButton(const QWidget& root, const QString& text) {
-    const auto* button = withText<QAbstractButton>(root, text);
-    return button != nullptr && button->isVisibleTo(&root);
+// A key as X11 reports it: its Linux (evdev) code, its Qt key and the text it types.
+struct Key {
+    std::uint32_t evdev;
+    int qtKey;
+    std::u16string_view text;
+};
+
+// Presses and releases `key` as the window system does: sent, not posted, so
+// that shortcuts see it first, with the X keycode (the evdev code plus 8).
+inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers modifiers = {}) {
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key.qtKey, modifiers, key.evdev + 8, 0, 0,
+                        QStringView(key.text).toString());
+        QApplication::sendEvent(&receiver, &event);
+    }
 }
 
 }  // namespace thrumwise::test

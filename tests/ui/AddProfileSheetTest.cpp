@@ -1,44 +1,31 @@
-#include "support/AppStateFixture.h"
 #include "support/FixtureDesktop.h"
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AddProfileSheet.h"
 
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-
 using namespace thrumwise;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// An open sheet over a desktop with two applications and a Steam game.
 struct Rig {
     test::AppStateFixture app;
-    AppState& state = app.state();
     test::FixtureDesktop desktop;
-    std::unique_ptr<AddProfileSheet> sheet;
-    QListView* list = nullptr;
+    std::optional<AddProfileSheet> sheet;
 
     Rig() {
-        QVERIFY(desktop.addEntry(QStringLiteral("arena.desktop"), "Arena", "ArenaGame"));
-        QVERIFY(desktop.addEntry(QStringLiteral("quest.desktop"), "Quest"));
-        QVERIFY(desktop.addGame(570, "Dota 2"));
-        sheet = std::make_unique<AddProfileSheet>(state, desktop.apps, desktop.picker);
+        QVERIFY(desktop.addEntry(u"arena.desktop"_s, "Arena", "ArenaGame") &&
+                desktop.addEntry(u"quest.desktop"_s, "Quest") && desktop.addGame(570, "Dota 2"));
+        sheet.emplace(app.state(), desktop.apps, desktop.picker);
         sheet->show();
-        list = sheet->findChild<QListView*>();
-        QTRY_VERIFY(list->isVisible());
+        QTRY_COMPARE(rows().size(), 3);
     }
-
-    QStringList rows() const { return test::rowTexts(*list->model()); }
-    void pick(const QString& name) const { test::clickRow(*list, rows().indexOf(name)); }
-    QLineEdit* field(const QString& accessibleName) const {
-        return test::named<QLineEdit>(*sheet, accessibleName);
-    }
-    QPushButton* addButton() const {
-        return test::withText<QPushButton>(*sheet, QStringLiteral("Add Profile"));
+    QListView& list() const { return *sheet->findChild<QListView*>(); }
+    QStringList rows() const { return test::rowTexts(*list().model()); }
+    void pick(const QString& name) const { test::clickRow(list(), rows().indexOf(name)); }
+    QLineEdit* field(QStringView name) const { return test::child<QLineEdit>(*sheet, name); }
+    void browse(const QString& path) {
+        desktop.picker.next = path;
+        test::child<QPushButton>(*sheet, u"Can't find it? Browse…")->click();
     }
 };
 
@@ -51,101 +38,45 @@ private Q_SLOTS:
     // Name and identifier are searched in any letter case; the text is used as typed.
     void searchFindsNamesAndIdentifiers() {
         Rig rig;
-        QCOMPARE(rig.rows(), (QStringList{QStringLiteral("Arena"), QStringLiteral("Dota 2"),
-                                          QStringLiteral("Quest")}));
-        QTest::keyClicks(rig.field(QStringLiteral("Search applications")), QStringLiteral("STEAM"));
-        QCOMPARE(rig.rows(), QStringList{QStringLiteral("Dota 2")});
-        rig.field(QStringLiteral("Search applications"))->setText(QStringLiteral("arenagame"));
-        QCOMPARE(rig.rows(), QStringList{QStringLiteral("Arena")});
-        rig.field(QStringLiteral("Search applications"))->setText(QStringLiteral(" arena"));
-        QVERIFY(rig.rows().isEmpty());
+        const std::pair<QString, QStringList> searches[] = {
+            {u"STEAM"_s, {u"Dota 2"_s}}, {u"arenagame"_s, {u"Arena"_s}}, {u" arena"_s, {}}};
+        for (const auto& [text, rows] : searches) {
+            rig.field(u"Search applications")->setText(text);
+            QCOMPARE(rig.rows(), rows);
+        }
     }
 
-    // The first pick names the profile; a later pick keeps the name.
+    // A second profile for the same application is made all the same.
     void aPickNamesTheProfileOnlyWhileItHasNoName() {
         Rig rig;
-        QVERIFY(!rig.addButton()->isEnabled());
-        rig.pick(QStringLiteral("Arena"));
-        QCOMPARE(rig.field(QStringLiteral("Profile Name"))->text(), QStringLiteral("Arena"));
-        rig.pick(QStringLiteral("Quest"));
-        QCOMPARE(rig.field(QStringLiteral("Profile Name"))->text(), QStringLiteral("Arena"));
-        QVERIFY(test::shownTexts(*rig.sheet).contains(QStringLiteral("quest")));  // the footer
-        QVERIFY(rig.addButton()->isEnabled());
-        rig.field(QStringLiteral("Profile Name"))->clear();
-        QVERIFY(!rig.addButton()->isEnabled());
+        rig.app.state().setProfiles({test::profile("OLD", "Arena", "ArenaGame")});
+        auto* add = test::child<QPushButton>(*rig.sheet, u"Add Profile");
+        QVERIFY(!add->isEnabled());
+        rig.pick(u"Quest"_s);
+        rig.pick(u"Arena"_s);
+        QCOMPARE(rig.field(u"Profile Name")->text(), u"Quest"_s);
+        rig.field(u"Profile Name")->clear();
+        QVERIFY(!add->isEnabled());
+        rig.pick(u"Arena"_s);
+        QTest::keyClicks(rig.field(u"Profile Name"), u" Ranked"_s);
+        QTest::keyClick(rig.field(u"Profile Name"), Qt::Key_Return);
+        const GameProfile& added = rig.app.state().profiles().back();
+        QVERIFY(rig.app.state().profiles().size() == 2 && added.mappings.empty());
+        QVERIFY(added.displayName == "Arena Ranked" && added.bundleId == "ArenaGame");
     }
 
-    // A second profile for the same application is made all the same; Return adds.
-    void addingAppendsAProfileForThePickedApplication() {
+    void browsingSelectsRefusesOrAddsTheApplication() {
         Rig rig;
-        rig.state.setProfiles({test::profile("OLD", "Arena", "ArenaGame")});
-        rig.pick(QStringLiteral("Arena"));
-        rig.field(QStringLiteral("Profile Name"))->setText(QStringLiteral("Arena Ranked"));
-        QTest::keyClick(rig.field(QStringLiteral("Profile Name")), Qt::Key_Return);
-        QCOMPARE(rig.sheet->result(), int{QDialog::Accepted});
-        QCOMPARE(rig.state.profiles().size(), std::size_t{2});
-        const GameProfile& added = rig.state.profiles().back();
-        QCOMPARE(added.displayName, std::string("Arena Ranked"));
-        QCOMPARE(added.bundleId, std::string("ArenaGame"));
-        QVERIFY(added.mappings.empty() && added.isEnabled && !added.blockPressmint);
-        rig.app.saveQueue.flush();
-        QCOMPARE(rig.app.store.loadProfiles().size(), std::size_t{2});
-    }
-
-    void browsingAnInvalidBundleSaysSoAndChangesNothing() {
-        Rig rig;
-        rig.pick(QStringLiteral("Quest"));
-        const QString broken = rig.desktop.path(QStringLiteral("Broken.app"));
-        QVERIFY(QDir().mkpath(broken + QStringLiteral("/Contents")));
-        rig.desktop.picker.next = broken;
-        test::withText<QPushButton>(*rig.sheet, QStringLiteral("Can't find it? Browse…"))->click();
-        auto* alert = rig.sheet->findChild<QMessageBox*>();
-        QVERIFY(alert != nullptr);
-        QCOMPARE(alert->windowTitle(), QStringLiteral("Couldn't Read App"));
-        QCOMPARE(alert->text(),
-                 QStringLiteral("Broken.app doesn't look like a valid macOS app bundle."));
-        alert->button(QMessageBox::Ok)->click();
+        rig.browse(rig.desktop.path(u"data/applications/arena.desktop"_s));
+        QVERIFY(rig.rows().size() == 3 && rig.field(u"Profile Name")->text() == u"Arena");
+        QVERIFY(QDir().mkpath(rig.desktop.path(u"Broken.app/Contents"_s)));
+        rig.browse(rig.desktop.path(u"Broken.app"_s));
+        rig.sheet->findChild<QMessageBox*>()->button(QMessageBox::Ok)->click();
         QCOMPARE(rig.rows().size(), 3);
-        QCOMPARE(rig.field(QStringLiteral("Profile Name"))->text(), QStringLiteral("Quest"));
-    }
-
-    // A browsed application already listed is selected, not listed twice; a
-    // new one is added at the end.
-    void browsingSelectsOrAddsTheApplication() {
-        Rig rig;
-        rig.desktop.picker.next =
-            rig.desktop.path(QStringLiteral("data/applications/arena.desktop"));
-        test::withText<QPushButton>(*rig.sheet, QStringLiteral("Can't find it? Browse…"))->click();
-        QCOMPARE(rig.rows().size(), 3);
-        QCOMPARE(rig.field(QStringLiteral("Profile Name"))->text(), QStringLiteral("Arena"));
-
-        const QString elsewhere = rig.desktop.path(QStringLiteral("elsewhere/zork.desktop"));
-        QVERIFY(test::FixtureDesktop::write(elsewhere,
-                                            "[Desktop Entry]\nType=Application\nName=Zork\n"));
-        rig.desktop.picker.next = elsewhere;
-        test::withText<QPushButton>(*rig.sheet, QStringLiteral("Can't find it? Browse…"))->click();
-        QCOMPARE(rig.rows().back(), QStringLiteral("Zork"));
-        QVERIFY(test::shownTexts(*rig.sheet).contains(QStringLiteral("zork")));
-    }
-
-    // Chosen in advance, as for the application in front, before the list is in.
-    void anApplicationCanBeChosenBeforeTheListArrives() {
-        test::AppStateFixture app;
-        test::FixtureDesktop desktop;
-        QVERIFY(desktop.addGame(570, "Dota 2"));
-        AddProfileSheet sheet(app.state(), desktop.apps, desktop.picker);
-        sheet.choose(
-            InstalledApp{QStringLiteral("steam_app_570"), QStringLiteral("steam_app_570"), {}});
-        sheet.show();
-        QTRY_VERIFY(test::withText<QPushButton>(sheet, QStringLiteral("Add Profile"))->isEnabled());
-        QVERIFY(test::shownTexts(sheet).contains(QStringLiteral("Dota 2")));
-    }
-
-    void escapeCancels() {
-        Rig rig;
-        QTest::keyClick(rig.sheet.get(), Qt::Key_Escape);
-        QCOMPARE(rig.sheet->result(), int{QDialog::Rejected});
-        QVERIFY(!rig.sheet->isVisible());
+        const QString zork = rig.desktop.path(u"elsewhere/zork.desktop"_s);
+        QVERIFY(test::FixtureDesktop::write(zork, "[Desktop Entry]\nType=Application\nName=Zork"));
+        rig.browse(zork);
+        QVERIFY(rig.rows().back() == u"Zork" && test::shownTexts(*rig.sheet).contains(u"zork"_s));
     }
 };
 

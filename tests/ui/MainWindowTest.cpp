@@ -1,59 +1,35 @@
-#include "support/AppStateFixture.h"
 #include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AddProfileSheet.h"
 #include "ui/AppIconLookup.h"
 #include "ui/MainWindow.h"
 #include "ui/ProfileEditorView.h"
 
-#include <QApplication>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QToolButton>
-
 using namespace thrumwise;
-using Id = std::optional<std::string>;
 
 namespace {
 
-const QString kEmpty = QStringLiteral("No Profile Selected");
-
-// A window over Arena and Quest.
 struct Rig {
     test::AppStateFixture app;
     AppState& state = app.state();
     NoAppIcons icons;
     test::RecordingHaptics haptics;
     test::FixtureDesktop desktop;
-    int rechecks = 0;
-    std::unique_ptr<MainWindow> window;
+    MainWindow window{ViewServices{state, icons, haptics, desktop.apps, desktop.picker}, {}};
 
     Rig() {
-        state.setProfiles(
-            {test::profile("ARENA", "Arena", "arena"), test::profile("QUEST", "Quest", "quest")});
-        window = std::make_unique<MainWindow>(
-            ViewServices{state, icons, haptics, desktop.apps, desktop.picker},
-            MainWindow::Actions{[this] {
-                ++rechecks;
-            }});
-        window->show();
+        state.setProfiles({test::profile("A", "Arena", "arena"), test::profile("Q", "Quest", "q")});
+        window.show();
     }
-
-    void clickRow(int row) const { test::clickRow(*window->findChild<QListView*>(), row); }
-    const ProfileEditorView* editor() const {
-        for (const auto* editor : window->findChildren<ProfileEditorView*>()) {
-            if (editor->isVisibleTo(window.get())) {
-                return editor;
+    std::string shown() const {
+        for (const auto* editor : window.findChildren<ProfileEditorView*>()) {
+            if (editor->isVisibleTo(&window)) {
+                return editor->profileId();
             }
         }
-        return nullptr;
+        return {};
     }
-    bool showsEmpty() const { return test::shownTexts(*window).contains(kEmpty); }
 };
 
 }  // namespace
@@ -62,76 +38,42 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Nothing is selected at first; a click shows the profile's editor, and a
-    // profile that goes away leaves the empty view, the selection kept.
+    // The list moving its own selection as a row goes is no pick of the user.
     void theDetailFollowsTheSelection() {
         Rig rig;
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        QVERIFY(rig.showsEmpty());
-        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
-        rig.clickRow(1);
-        QCOMPARE(rig.window->selectedProfileId(), Id("QUEST"));
-        QVERIFY(rig.editor() && rig.editor()->profileId() == "QUEST");
-        QVERIFY(!rig.showsEmpty());
-
-        rig.state.deleteProfile("QUEST");
-        QVERIFY(rig.showsEmpty());
-        QVERIFY(!rig.editor());
-        QCOMPARE(rig.window->selectedProfileId(), Id("QUEST"));
-        rig.clickRow(0);
-        QCOMPARE(rig.editor()->profileId(), std::string("ARENA"));
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        test::clickRow(*rig.window.findChild<QListView*>(), 1);
+        QCOMPARE(rig.shown(), std::string("Q"));
+        rig.state.deleteProfile("Q");
+        QVERIFY(rig.shown().empty() && rig.window.selectedProfileId() == "Q");
+        test::clickRow(*rig.window.findChild<QListView*>(), 0);
+        QCOMPARE(rig.shown(), std::string("A"));
+        test::child<QPushButton>(rig.window, u"Delete")->click();
+        test::child<QPushButton>(*rig.window.findChild<QMessageBox*>(), u"Delete")->click();
+        QVERIFY(rig.shown().empty() && !rig.window.selectedProfileId());
     }
 
-    // Deleting from the editor clears the selection.
-    void deletingTheSelectedProfileClearsTheSelection() {
+    void theToolbarAndTheStatusPanelAct() {
         Rig rig;
-        rig.window->selectProfile("ARENA");
-        test::withText<QPushButton>(*rig.window, QStringLiteral("Delete"))->click();
-        auto* alert = rig.window->findChild<QMessageBox*>();
-        test::withText<QPushButton>(*alert, QStringLiteral("Delete"))->click();
-        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
-        QTRY_VERIFY(rig.showsEmpty());
-    }
-
-    // It flips the switch, and follows it when the tray menu flips it.
-    void theToolbarSwitchFollowsTheMasterSwitch() {
-        Rig rig;
-        auto* toggle = test::withText<QToolButton>(*rig.window, QStringLiteral("Enabled"));
-        toggle->click();
-        QVERIFY(!rig.state.isEnabled() && !toggle->isChecked());
-        QCOMPARE(toggle->text(), QStringLiteral("Disabled"));
-        rig.state.setEnabled(true);  // as the tray menu does
-        QVERIFY(toggle->isChecked());
-        QCOMPARE(toggle->text(), QStringLiteral("Enabled"));
-    }
-
-    // The status panel's link opens the add-profile sheet with the application
-    // in front chosen; the new profile is not selected.
-    void createProfileOffersTheUnmatchedApplication() {
-        Rig rig;
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        QSignalSpy settings(&rig.window, &MainWindow::settingsRequested);
+        const auto windows = QApplication::topLevelWidgets().size();
+        QTest::keyClick(&rig.window, Qt::Key_Comma, Qt::ControlModifier);
+        QTest::keyClick(&rig.window, Qt::Key_N, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QVERIFY(settings.count() == 1 && QApplication::topLevelWidgets().size() == windows);
         rig.state.setFrontmostBundleId("org.example.Editor");
-        test::withText<QPushButton>(*rig.window, QStringLiteral("Create Profile"))->click();
-        auto* sheet = rig.window->findChild<AddProfileSheet*>();
-        QVERIFY(sheet != nullptr);
-        auto* add = test::withText<QPushButton>(*sheet, QStringLiteral("Add Profile"));
+        test::child<QPushButton>(rig.window, u"Create Profile")->click();
+        auto* add = test::child<QPushButton>(*rig.window.findChild<QDialog*>(), u"Add Profile");
         QTRY_VERIFY(add->isEnabled());
         add->click();
-        const GameProfile& created = rig.state.profiles().back();
-        QCOMPARE(created.displayName, std::string("org.example.Editor"));
-        QCOMPARE(created.bundleId, std::string("org.example.Editor"));
-        QCOMPARE(rig.window->selectedProfileId(), std::nullopt);
-    }
-
-    void ctrlCommaAsksForSettingsAndCtrlNOpensNoWindow() {
-        Rig rig;
-        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
-        QSignalSpy settings(rig.window.get(), &MainWindow::settingsRequested);
-        QTest::keyClick(rig.window.get(), Qt::Key_Comma, Qt::ControlModifier);
-        QCOMPARE(settings.count(), 1);
-        const auto windowsBefore = QApplication::topLevelWidgets().size();
-        QTest::keyClick(rig.window.get(), Qt::Key_N, Qt::ControlModifier);
-        QCoreApplication::processEvents();
-        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+        QVERIFY(rig.state.profiles().back().bundleId == "org.example.Editor");
+        QVERIFY(!rig.window.selectedProfileId());
+        auto* toggle = test::child<QToolButton>(rig.window, u"Enabled");
+        toggle->click();
+        QVERIFY(!rig.state.isEnabled() && !toggle->isChecked());
+        rig.state.setEnabled(true);
+        QVERIFY(toggle->isChecked() && toggle->text() == u"Enabled");
     }
 };
 

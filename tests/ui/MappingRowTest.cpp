@@ -1,87 +1,43 @@
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/MappingRow.h"
 
-#include <QPushButton>
-#include <QTest>
-#include <QToolButton>
-
 using namespace thrumwise;
-using test::keyMapping;
-using test::mouseMapping;
-
-namespace {
-
-KeyMapping named(KeyMapping mapping, std::string name) {
-    mapping.keyName = std::move(name);
-    return mapping;
-}
-
-KeyMapping holding(KeyMapping mapping, std::int64_t intervalMs) {
-    mapping.triggerOnHold = true;
-    mapping.holdRepeatIntervalMs = intervalMs;
-    return mapping;
-}
-
-}  // namespace
+using namespace Qt::StringLiterals;
 
 class MappingRowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void triggersAreLabelledByButtonOrKey() {
-        KeyMapping buttonless = mouseMapping("M", MouseButton::left, "wave");
+        KeyMapping buttonless = test::mouseMapping("M", MouseButton::left, "wave");
         buttonless.mouseButton.reset();
-        KeyMapping codeless = keyMapping("K", 0, "wave");
-        codeless.keyCode.reset();
-        const std::vector<std::pair<KeyMapping, QString>> cases{
-            {mouseMapping("L", MouseButton::left, "wave"), QStringLiteral("Left Click")},
-            {mouseMapping("R", MouseButton::right, "wave"), QStringLiteral("Right Click")},
-            {buttonless, QStringLiteral("Mouse")},
-            {named(keyMapping("A", 0, "wave"), "A"), QStringLiteral("A")},
-            {keyMapping("Q", 12, "wave"), QStringLiteral("Key 12")},
-            {codeless, QStringLiteral("Key 0")},
-        };
-        for (const auto& [mapping, label] : cases) {
-            QCOMPARE(MappingRow::triggerLabel(mapping), label);
-        }
-    }
-
-    void modifiersAreSummarisedInRawValueOrder() {
-        const auto summary = [](std::vector<ModifierKey> modifiers) {
-            return MappingRow::modifierSummary(keyMapping("M", 0, "wave", std::move(modifiers)));
-        };
-        QCOMPARE(summary({}), QString());
-        QCOMPARE(summary({ModifierKey::shift, ModifierKey::option, ModifierKey::control,
-                          ModifierKey::command}),
-                 QStringLiteral("⌘ Cmd  ⌃ Ctrl  ⌥ Opt  ⇧ Shift"));
+        QCOMPARE(MappingRow::triggerLabel(buttonless), u"Mouse"_s);
+        QCOMPARE(MappingRow::triggerLabel(test::keyMapping("Q", 12, "wave")), u"Key 12"_s);
     }
 
     void theRowShowsItsCellsAndActsOnItsButtons() {
-        int edits = 0;
-        int deletes = 0;
-        MappingRow held(
-            holding(named(keyMapping("W", 13, "subtle_collision"), "W"), 160),
-            [&edits] { ++edits; }, [&deletes] { ++deletes; });
-        QCOMPARE(test::shownTexts(held),
-                 (QStringList{QStringLiteral("W"), QStringLiteral("Movement 1"),
-                              QStringLiteral("Active"), QStringLiteral("160ms")}));
-        test::withText<QPushButton>(held, QStringLiteral("Edit"))->click();
-        held.findChild<QToolButton*>()->click();
-        QCOMPARE(edits, 1);
-        QCOMPARE(deletes, 1);
+        KeyMapping held = test::keyMapping(
+            "W", 13, "subtle_collision",
+            {ModifierKey::shift, ModifierKey::option, ModifierKey::control, ModifierKey::command});
+        held.keyName = "W";
+        held.triggerOnHold = true;
+        held.holdRepeatIntervalMs = 160;
+        int clicks = 0;
+        MappingRow row(
+            held, [&clicks] { clicks += 1; }, [&clicks] { clicks += 10; });
+        QCOMPARE(test::shownTexts(row),
+                 (QStringList{u"W"_s, u"Movement 1"_s, u"⌘ Cmd  ⌃ Ctrl  ⌥ Opt  ⇧ Shift"_s,
+                              u"Active"_s, u"160ms"_s}));
+        test::child<QPushButton>(row, u"Edit")->click();
+        row.findChild<QToolButton*>()->click();
+        QCOMPARE(clicks, 11);
 
-        // Without hold the interval stays empty; an unknown pattern shows its id, as plain text.
-        KeyMapping unknown =
-            mouseMapping("R", MouseButton::right, "my<b>rumble</b>", {ModifierKey::control});
-        unknown.holdRepeatIntervalMs = 160;
+        KeyMapping right = test::mouseMapping("R", MouseButton::right, "my<b>rumble</b>");
+        right.holdRepeatIntervalMs = 160;
         MappingRow plain(
-            unknown, [] {}, [] {});
-        QCOMPARE(test::shownTexts(plain),
-                 (QStringList{QStringLiteral("Right Click"), QStringLiteral("my<b>rumble</b>"),
-                              QStringLiteral("⌃ Ctrl")}));
-        QCOMPARE(test::withText<QLabel>(plain, QStringLiteral("my<b>rumble</b>"))->textFormat(),
-                 Qt::PlainText);
+            right, [] {}, [] {});
+        QCOMPARE(test::shownTexts(plain), (QStringList{u"Right Click"_s, u"my<b>rumble</b>"_s}));
+        QCOMPARE(test::child<QLabel>(plain, u"my<b>rumble</b>")->textFormat(), Qt::PlainText);
     }
 };
 

@@ -1,23 +1,12 @@
-#include "support/AppStateFixture.h"
 #include "support/FixtureDesktop.h"
 #include "support/RecordingHaptics.h"
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/AddMappingSheet.h"
 #include "ui/AppIconLookup.h"
 #include "ui/ChangeAppSheet.h"
 #include "ui/ProfileEditorView.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListView>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QToolButton>
-
 using namespace thrumwise;
-using test::keyMapping;
 
 namespace {
 
@@ -28,37 +17,24 @@ struct Rig {
     NoAppIcons icons;
     test::RecordingHaptics haptics;
     test::FixtureDesktop desktop;
-    GameProfile apex = test::profile("APEX", "Apex", "apex",
-                                     {keyMapping("M1", 0, "wave"), keyMapping("M2", 1, "knock")});
+    GameProfile apex =
+        test::profile("APEX", "Apex", "apex",
+                      {test::keyMapping("M1", 0, "wave"), test::keyMapping("M2", 1, "knock")});
     GameProfile other = test::profile("OTHER", "Other", "other");
     int deletions = 0;
-    std::unique_ptr<ProfileEditorView> editor;
+    std::optional<ProfileEditorView> editor;
 
     Rig() {
         state.setProfiles({apex, other});
-        editor = std::make_unique<ProfileEditorView>(
+        editor.emplace(
             "APEX", [this] { ++deletions; },
             ViewServices{state, icons, haptics, desktop.apps, desktop.picker});
     }
-
-    const GameProfile& stored(std::size_t index) const { return state.profiles().at(index); }
-    std::vector<GameProfile> onDisk() {
-        app.saveQueue.flush();
-        return app.store.loadProfiles();
+    const GameProfile& stored() const { return state.profiles().front(); }
+    void click(QStringView text, const QWidget* in = nullptr) const {
+        test::child<QAbstractButton>(in != nullptr ? *in : *editor, text)->click();
     }
-    QPushButton* button(const QString& text) const {
-        return test::withText<QPushButton>(*editor, text);
-    }
-    // Answers the delete alert with the button of that text.
-    void answerDelete(const QString& answer) const {
-        button(QStringLiteral("Delete"))->click();
-        auto* alert = editor->findChild<QMessageBox*>();
-        QVERIFY(alert != nullptr);
-        QCOMPARE(alert->text(),
-                 QStringLiteral("This will permanently delete \"Apex\" and all its mappings."));
-        QCOMPARE(alert->textFormat(), Qt::PlainText);
-        test::withText<QPushButton>(*alert, answer)->click();
-    }
+    AddMappingSheet* sheet() const { return editor->findChild<AddMappingSheet*>(); }
 };
 
 }  // namespace
@@ -67,125 +43,72 @@ class ProfileEditorViewTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every keystroke is written through and saved; updatedAt stays as it was.
-    void typingANameSavesEachKeystroke() {
+    // Once the profile is gone, nothing is written.
+    void editsAreWrittenToTheirProfileAndSaved() {
         Rig rig;
         auto* name = rig.editor->findChild<QLineEdit*>();
-        QCOMPARE(name->text(), QStringLiteral("Apex"));
         QTest::keyClicks(name, QStringLiteral(" 2"));
-        QCOMPARE(rig.stored(0).displayName, std::string("Apex 2"));
-        QCOMPARE(rig.stored(0).updatedAt, rig.apex.updatedAt);
-        QCOMPARE(rig.onDisk().at(0).displayName, std::string("Apex 2"));
-        QCOMPARE(rig.stored(1), rig.other);
+        QVERIFY(rig.stored().displayName == "Apex 2" &&
+                rig.stored().updatedAt == rig.apex.updatedAt);
+        QCOMPARE(rig.state.profiles().at(1), rig.other);
+        rig.app.saveQueue.flush();
+        QCOMPARE(rig.app.store.loadProfiles().at(0).displayName, std::string("Apex 2"));
+        rig.state.setActiveProfile(rig.stored());  // the companion hears of the active one
+        rig.click(u"Block Pressmint");
+        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
+        QCOMPARE(rig.app.blocklist.calls, std::vector<std::string>{"block apex"});
+        rig.state.setProfiles({rig.other});
+        QTest::keyClicks(name, QStringLiteral("x"));
+        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
     }
 
-    // The companion follows the switch for the active profile only.
-    void theBlockSwitchIsWrittenAndTheActiveProfileFollows() {
+    void duplicateAndDelete() {
         Rig rig;
-        rig.state.setActiveProfile(rig.apex);
-        auto* block = test::withText<QCheckBox>(*rig.editor, QStringLiteral("Block Pressmint"));
-        block->click();
-        block->click();
-        QCOMPARE(rig.app.blocklist.calls, (std::vector<std::string>{"block apex", "unblock apex"}));
-        QVERIFY(!rig.stored(0).blockPressmint);
-        QVERIFY(!rig.state.activeProfile()->blockPressmint);
-        QVERIFY(rig.app.handedToEngine.size() == 1);  // the engine keeps its copy
-    }
-
-    void deletingMappingsEndsInTheEmptyState() {
-        Rig rig;
-        QVERIFY(!test::shownTexts(*rig.editor).contains(QStringLiteral("No Mappings Yet")));
-        for (int i = 0; i < 2; ++i) {
-            for (auto* trash : rig.editor->findChildren<QToolButton*>()) {
-                if (trash->isVisibleTo(rig.editor.get())) {
-                    trash->click();
-                    break;
-                }
-            }
-        }
-        QVERIFY(rig.stored(0).mappings.empty());
-        QVERIFY(rig.onDisk().at(0).mappings.empty());
-        QVERIFY(test::shownTexts(*rig.editor).contains(QStringLiteral("No Mappings Yet")));
-    }
-
-    void duplicateAppendsACopyWithNewIds() {
-        Rig rig;
-        rig.button(QStringLiteral("Duplicate"))->click();
-        QCOMPARE(rig.state.profiles().size(), std::size_t{3});
-        const GameProfile& copy = rig.stored(2);
-        QCOMPARE(copy.displayName, std::string("Apex (Copy)"));
-        QCOMPARE(copy.bundleId, rig.apex.bundleId);
-        QVERIFY(copy.id != rig.apex.id);
-        QCOMPARE(copy.mappings.size(), std::size_t{2});
+        rig.click(u"Duplicate");
+        GameProfile copy = rig.state.profiles().at(2);
+        QVERIFY(copy.id != "APEX" && copy.displayName == "Apex (Copy)" && copy.bundleId == "apex");
         for (std::size_t i = 0; i < 2; ++i) {
-            KeyMapping sameId = copy.mappings[i];
-            QVERIFY(sameId.id != rig.apex.mappings[i].id);
-            sameId.id = rig.apex.mappings[i].id;
-            QCOMPARE(sameId, rig.apex.mappings[i]);
+            QVERIFY(copy.mappings.at(i).id != rig.apex.mappings[i].id);
+            copy.mappings[i].id = rig.apex.mappings[i].id;
         }
-        QCOMPARE(rig.onDisk().size(), std::size_t{3});
+        QCOMPARE(copy.mappings, rig.apex.mappings);
+
+        for (const QStringView answer : {u"Cancel", u"Delete"}) {
+            rig.click(u"Delete");
+            const auto* alert = rig.editor->findChild<QMessageBox*>();
+            QVERIFY(alert->text().contains(u"\"Apex\"") && alert->textFormat() == Qt::PlainText);
+            rig.click(answer, alert);
+            QCOMPARE(rig.state.profiles().size(), std::size_t{answer == u"Delete" ? 2U : 3U});
+        }
+        QVERIFY(rig.stored() == rig.other && rig.deletions == 1);
     }
 
-    void deleteAsksFirstAndCancelKeepsTheProfile() {
-        Rig rig;
-        rig.answerDelete(QStringLiteral("Cancel"));
-        QCOMPARE(rig.state.profiles().size(), std::size_t{2});
-        QCOMPARE(rig.deletions, 0);
-        rig.answerDelete(QStringLiteral("Delete"));
-        QCOMPARE(rig.state.profiles(), std::vector<GameProfile>{rig.other});
-        QCOMPARE(rig.deletions, 1);
-    }
-
-    // An edited mapping keeps its place; a new one goes to the end.
     void theMappingSheetEditsInPlaceAndAddsAtTheEnd() {
         Rig rig;
-        const auto sheetButton = [&rig](const QString& text) {
-            auto* sheet = rig.editor->findChild<AddMappingSheet*>();
-            return sheet != nullptr ? test::withText<QAbstractButton>(*sheet, text) : nullptr;
-        };
-        rig.button(QStringLiteral("Edit"))->click();
-        sheetButton(QStringLiteral("⇧ Shift"))->click();
-        sheetButton(QStringLiteral("Save Changes"))->click();
-        const auto& edited = rig.stored(0).mappings;
-        QCOMPARE(edited.size(), std::size_t{2});
-        QCOMPARE(edited[0].id, std::string("M1"));
-        QCOMPARE(edited[0].requiredModifiers, std::vector<ModifierKey>{ModifierKey::shift});
-
-        QTRY_VERIFY(rig.editor->findChild<AddMappingSheet*>() == nullptr);
-        rig.button(QStringLiteral("Add Mapping"))->click();
-        sheetButton(QStringLiteral("Mouse"))->click();
-        sheetButton(QStringLiteral("Add Mapping"))->click();
-        const auto& added = rig.stored(0).mappings;
-        QCOMPARE(added.size(), std::size_t{3});
-        QCOMPARE(added[2].triggerType, TriggerType::mouse);
-        QCOMPARE(rig.onDisk().at(0).mappings.size(), std::size_t{3});
+        rig.click(u"Edit");
+        rig.click(u"⇧ Shift", rig.sheet());
+        rig.click(u"Save Changes", rig.sheet());
+        QCOMPARE(rig.stored().mappings.at(0).requiredModifiers, std::vector{ModifierKey::shift});
+        QTRY_VERIFY(rig.sheet() == nullptr);
+        rig.click(u"Add Mapping");
+        rig.click(u"Mouse", rig.sheet());
+        rig.click(u"Add Mapping", rig.sheet());
+        QCOMPARE(rig.stored().mappings.size(), std::size_t{3});
+        QCOMPARE(rig.stored().mappings[2].triggerType, TriggerType::mouse);
     }
 
-    // The profile takes the picked application and its name; the rest stays.
-    // Nothing can be chosen before an application is picked.
     void changeAppRetargetsTheProfile() {
         Rig rig;
         QVERIFY(rig.desktop.addEntry(QStringLiteral("dome.desktop"), "Dome Keeper", "DomeKeeper"));
-        rig.button(QStringLiteral("Change App"))->click();
+        rig.click(u"Change App");
         auto* sheet = rig.editor->findChild<ChangeAppSheet*>();
         auto* list = sheet->findChild<QListView*>();
         QTRY_COMPARE(list->model()->rowCount(), 1);
-        QVERIFY(!test::withText<QPushButton>(*sheet, QStringLiteral("Select App"))->isEnabled());
+        QVERIFY(!test::child<QPushButton>(*sheet, u"Select App")->isEnabled());
         test::clickRow(*list, 0);
         QTest::keyClick(sheet, Qt::Key_Return);
-        QCOMPARE(rig.stored(0).bundleId, std::string("DomeKeeper"));
-        QCOMPARE(rig.stored(0).displayName, std::string("Dome Keeper"));
-        QCOMPARE(rig.stored(0).mappings, rig.apex.mappings);
-    }
-
-    // With its profile gone, the editor shows a placeholder and writes nothing.
-    void editsOfAProfileThatIsGoneAreDropped() {
-        Rig rig;
-        rig.state.setProfiles({rig.other});
-        auto* name = rig.editor->findChild<QLineEdit*>();
-        QCOMPARE(name->text(), QString());
-        QTest::keyClicks(name, QStringLiteral("x"));
-        QCOMPARE(rig.state.profiles(), std::vector<GameProfile>{rig.other});
+        QVERIFY(rig.stored().bundleId == "DomeKeeper" && rig.stored().displayName == "Dome Keeper");
+        QCOMPARE(rig.stored().mappings, rig.apex.mappings);
     }
 };
 

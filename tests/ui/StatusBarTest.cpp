@@ -1,35 +1,19 @@
-#include "support/AppStateFixture.h"
-#include "support/SampleProfiles.h"
 #include "support/Widgets.h"
 #include "ui/StatusBar.h"
 
-#include <QDir>
-#include <QPushButton>
-#include <QTest>
-
 using namespace thrumwise;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kAccessibility = QStringLiteral("Accessibility not granted");
-const QString kInputMonitoring = QStringLiteral("Input Monitoring not granted");
-const QString kNotSaved = QStringLiteral("Profiles not saved");
+const QString kAccessibility = u"Accessibility not granted"_s;
+const QString kInputMonitoring = u"Input Monitoring not granted"_s;
+const QString kNotSaved = u"Profiles not saved"_s;
 
-struct Rig {
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    int rechecks = 0;
-    std::vector<std::string> created;
-    StatusBar bar{state,
-                  {[this] { ++rechecks; },
-                   [this](const std::string& bundleId) {
-                       created.push_back(bundleId);
-                   }}};
-
-    bool shows(const QString& text) const {
-        return test::shownTexts(bar).contains(text) || test::showsButton(bar, text);
-    }
-};
+bool shows(const StatusBar& bar, const QString& text) {
+    const auto* button = test::child<QPushButton>(bar, text);
+    return test::shownTexts(bar).contains(text) || (button && button->isVisibleTo(&bar));
+}
 
 }  // namespace
 
@@ -37,69 +21,48 @@ class StatusBarTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // At most one permission warning: Accessibility first; each checks again.
-    void showsOnePermissionWarningAtATime() {
-        Rig rig;
-        struct Case {
-            bool accessibility;
-            bool inputMonitoring;
-            bool showsAccessibility;
-            bool showsInputMonitoring;
-        };
-        for (const Case& flags : {Case{false, false, true, false}, Case{false, true, true, false},
-                                  Case{true, false, false, true}, Case{true, true, false, false}}) {
-            rig.state.setAccessibilityGranted(flags.accessibility);
-            rig.state.setInputMonitoringGranted(flags.inputMonitoring);
-            QCOMPARE(rig.shows(kAccessibility), flags.showsAccessibility);
-            QCOMPARE(rig.shows(kInputMonitoring), flags.showsInputMonitoring);
-        }
-        rig.state.setInputMonitoringGranted(false);
-        test::withText<QPushButton>(rig.bar, kInputMonitoring)->click();
-        QCOMPARE(rig.rechecks, 1);
+    // At most one permission warning: Accessibility first.
+    void showsOneWarningAtATime() {
+        test::AppStateFixture app;
+        int rechecks = 0;
+        StatusBar bar(app.state(), {[&rechecks] { ++rechecks; },
+                                    [](const std::string&) {
+                                    }});
+        app.state().setInputMonitoringGranted(false);
+        app.state().setAccessibilityGranted(false);
+        QVERIFY(shows(bar, kAccessibility) && !shows(bar, kInputMonitoring));
+        app.state().setAccessibilityGranted(true);
+        QVERIFY(!shows(bar, kAccessibility) && shows(bar, kInputMonitoring));
+        test::child<QPushButton>(bar, kInputMonitoring)->click();
+        QCOMPARE(rechecks, 1);
+
+        const QString file = app.store.profilesFilePath();
+        QVERIFY(!shows(bar, kNotSaved) && QDir().mkpath(file));
+        app.state().saveProfiles();
+        QTRY_VERIFY(shows(bar, kNotSaved));
+        QVERIFY(QDir().rmdir(file));
+        test::child<QPushButton>(bar, kNotSaved)->click();
+        QTRY_VERIFY(!shows(bar, kNotSaved));
     }
 
-    void followsThePluginTheActiveProfileAndTheLastInput() {
-        Rig rig;
-        QVERIFY(rig.shows(QStringLiteral("Plugin Not Found")));
-        rig.state.setPluginConnected(true);
-        QVERIFY(rig.shows(QStringLiteral("Plugin Connected")));
-        QVERIFY(!rig.shows(QStringLiteral("Plugin Not Found")));
-
-        QVERIFY(!rig.shows(QStringLiteral("Arena")));
-        rig.state.setActiveProfile(test::profile("A", "Arena", "arena"));
-        QVERIFY(rig.shows(QStringLiteral("Arena")));
-        rig.state.setLastInputEvent("⌨ Space");
-        QVERIFY(rig.shows(QStringLiteral("⌨ Space")));
-    }
-
-    // Only with no active profile; its identifier can be taken from there.
-    void theUnmatchedApplicationOffersAProfile() {
-        Rig rig;
-        rig.state.setFrontmostBundleId("org.example.Editor");
-        QVERIFY(rig.shows(QStringLiteral("No profile matched:")));
-        QVERIFY(rig.shows(QStringLiteral("org.example.Editor")));
-        test::withText<QPushButton>(rig.bar, QStringLiteral("Create Profile"))->click();
-        QCOMPARE(rig.created, std::vector<std::string>{"org.example.Editor"});
-        QVERIFY(test::withText<QLabel>(rig.bar, QStringLiteral("org.example.Editor"))
+    void followsThePluginTheInputAndTheApplicationInFront() {
+        test::AppStateFixture app;
+        std::vector<std::string> created;
+        StatusBar bar(app.state(), {[] {},
+                                    [&created](const std::string& id) {
+                                        created.push_back(id);
+                                    }});
+        app.state().setPluginConnected(true);
+        app.state().setLastInputEvent("⌨ Space");
+        app.state().setFrontmostBundleId("org.example.Editor");
+        QVERIFY(shows(bar, u"Plugin Connected"_s) && shows(bar, u"⌨ Space"_s));
+        QVERIFY(test::child<QLabel>(bar, u"org.example.Editor")
                     ->textInteractionFlags()
                     .testFlag(Qt::TextSelectableByMouse));
-
-        rig.state.setActiveProfile(test::profile("A", "Arena", "arena"));
-        QVERIFY(!rig.shows(QStringLiteral("No profile matched:")));
-        QVERIFY(!rig.shows(QStringLiteral("org.example.Editor")));
-    }
-
-    // A failed save shows its reason until a save succeeds; the title retries.
-    void aFailedSaveIsShownUntilASaveSucceeds() {
-        Rig rig;
-        QVERIFY(!rig.shows(kNotSaved));
-        const QString file = rig.app.store.profilesFilePath();
-        QVERIFY(QDir().mkpath(file));
-        rig.state.saveProfiles();
-        QTRY_VERIFY(rig.shows(kNotSaved));
-        QVERIFY(QDir().rmdir(file));
-        test::withText<QPushButton>(rig.bar, kNotSaved)->click();
-        QTRY_VERIFY(!rig.shows(kNotSaved));
+        test::child<QPushButton>(bar, u"Create Profile")->click();
+        QCOMPARE(created, std::vector<std::string>{"org.example.Editor"});
+        app.state().setActiveProfile(test::profile("A", "Arena", "arena"));
+        QVERIFY(shows(bar, u"Arena"_s) && !shows(bar, u"org.example.Editor"_s));
     }
 };
 
