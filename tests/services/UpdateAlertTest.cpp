@@ -11,12 +11,9 @@ namespace {
 UpdateAlert alertFor(bool force, std::optional<std::string> notes,
                      std::optional<std::string> version = "2.1.0",
                      std::string page = "https://thrumwise.example/get") {
-    return UpdateAlert::forResponse({.success = true,
-                                     .updateAvailable = true,
-                                     .forceUpdate = force,
-                                     .latestVersion = std::move(version),
-                                     .downloadUrl = std::move(page),
-                                     .releaseNotes = std::move(notes)});
+    // Success, an update available, forced or not, the version, the page and the notes.
+    return UpdateAlert::forResponse(
+        {true, true, force, std::move(version), std::move(page), std::move(notes)});
 }
 
 // "title | text | buttons | page | quits" in one line, so a failure shows all that differs.
