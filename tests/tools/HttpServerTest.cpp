@@ -1,6 +1,7 @@
 #include "http/HttpServer.h"
 
-#include <QRegularExpression>
+#include <regex>
+
 #include <QTcpSocket>
 #include <QTest>
 
@@ -19,8 +20,8 @@ struct EchoServer : HttpServer {
                      {{.maxHeadBytes = 256, .maxHeaderCount = 8, .maxBodyBytes = 16}, 2}) {}
 };
 
-// All the server sends on one connection that writes `parts` one after
-// another, up to its closing the connection; "<open>" ends it when it stays open.
+// All the server sends on one connection that writes `parts` one after another, up to its closing
+// the connection; "<open>" ends it when it stays open.
 std::string exchange(std::uint16_t port, const std::vector<std::string>& parts) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
@@ -47,9 +48,9 @@ class HttpServerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Requests in one write, split anywhere or sent byte by byte are answered
-    // in order on one connection, until the client asks to close it.
-    void answersEachRequestInOrderUntilAskedToClose() {
+    // Requests in one write, split anywhere or sent byte by byte are answered in order on one
+    // connection, until the client asks to close it.
+    void answersEachRequestInOrderUntilAskedToCloseOnAtMostTwoConnections() {
         EchoServer server;
         const std::string second = post("/b", "second");
         std::vector<std::string> parts{post("/a", "first") + second.substr(0, 40),
@@ -59,14 +60,18 @@ private Q_SLOTS:
             parts.emplace_back(1, byte);
         }
         const std::string replies = exchange(server.port(), parts);
-        QVERIFY2(QRegularExpression(QStringLiteral("^HTTP/1.1 200 .*POST /a firstHTTP/1.1 200 .*"
-                                                   "POST /b secondHTTP/1.1 200 .*"
-                                                   "Connection: close\r\n\r\nGET /c\\?q=1 $"),
-                                    QRegularExpression::DotMatchesEverythingOption)
-                     .match(QString::fromStdString(replies))
-                     .hasMatch(),
-                 replies.c_str());
+        const std::regex expected(
+            "^HTTP/1.1 200 [^]*POST /a firstHTTP/1.1 200 [^]*POST /b second"
+            "HTTP/1.1 200 [^]*Connection: close\r\n\r\nGET /c\\?q=1 $");
+        QVERIFY2(std::regex_search(replies, expected), replies.c_str());
         QCOMPARE(server.acceptedConnections(), std::size_t{1});
+        // Connections beyond the limit of two are closed at once.
+        QTcpSocket idle, alsoIdle;
+        idle.connectToHost(QHostAddress::LocalHost, server.port());
+        alsoIdle.connectToHost(QHostAddress::LocalHost, server.port());
+        QTRY_COMPARE(server.acceptedConnections(), std::size_t{3});
+        QCOMPARE(exchange(server.port(), {post("/3", "")}), std::string());
+        QCOMPARE(server.acceptedConnections(), std::size_t{3});
     }
 
     // After a good request, each bad one is answered and ends its own connection's service.
@@ -88,17 +93,6 @@ private Q_SLOTS:
             QVERIFY2(replies.find(expected) != std::string::npos && !replies.ends_with("<open>"),
                      (bytes + " -> " + replies).c_str());
         }
-    }
-
-    void connectionsBeyondTheLimitAreClosedAtOnce() {
-        EchoServer server;
-        QTcpSocket first;
-        QTcpSocket second;
-        first.connectToHost(QHostAddress::LocalHost, server.port());
-        second.connectToHost(QHostAddress::LocalHost, server.port());
-        QTRY_COMPARE(server.acceptedConnections(), std::size_t{2});
-        QCOMPARE(exchange(server.port(), {post("/3", "")}), std::string());
-        QCOMPARE(server.acceptedConnections(), std::size_t{2});
     }
 };
 
