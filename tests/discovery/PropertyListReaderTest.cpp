@@ -19,8 +19,8 @@ class PropertyListReaderTest : public QObject {
         return bytes;
     }
 
-    // A binary list of the objects, in hex and separated by spaces, numbered in order with
-    // 1-byte references; `trailer` replaces trailer fields (byte position -> value).
+    // A binary list of the objects, in hex and separated by spaces, numbered in order with 1-byte
+    // references; `trailer` replaces trailer fields (byte position -> value).
     static QByteArray bin(const QByteArray& objects, quint64 top = 0,
                           const QList<std::pair<int, quint64>>& trailer = {}, int offsetWidth = 2) {
         QByteArray bytes("bplist00");
@@ -102,7 +102,7 @@ private Q_SLOTS:
         }
     }
 
-    void malformedListsYieldNothing() {
+    void malformedListsYieldNothingAndLimitsAreInclusive() {
         QByteArrayList lists{"bplist00"_ba, "bplist01" + bin("516b").mid(8), bin("516b", 1),
                              bin("516b", 0, {}, 9)};
         // Trailer fields: offset width, reference width, object count, table offset.
@@ -112,9 +112,9 @@ private Q_SLOTS:
               std::pair(24, 2ULL)}) {
             lists.append(bin("516b", 0, {{position, value}}));
         }
-        // Strings running into the trailer or counted past the end, a length that is no
-        // integer, references out of range or in a cycle, a key that is no string, null, an
-        // unknown type, an integer beyond 64 bits, dates that are no number or out of range.
+        // Strings running into the trailer or counted past the end, a length that is no integer,
+        // references out of range or in a cycle, a key that is no string, null, an unknown type, an
+        // integer beyond 64 bits, dates that are no number or out of range.
         for (const char* objects :
              {"5e61", "5f13ffffffffffffffff", "4f220000", "a105", "a100", "a101 a100",
               "d10100 516b", "d10101 1001", "00", "8001", "14010000000000000000000000000000"}) {
@@ -139,9 +139,7 @@ private Q_SLOTS:
         for (const QByteArray& bytes : lists) {
             QVERIFY2(!PropertyListReader::parse(bytes), bytes.left(100).toHex().constData());
         }
-    }
-
-    void limitsAreInclusive() {
+        // Limits are inclusive.
         QVERIFY(PropertyListReader::parse(nestedBinary(PropertyListReader::maxNesting)));
         QVERIFY(PropertyListReader::parse(nestedXml(PropertyListReader::maxNesting)));
         // A bare value without the plist element, with its tags exactly as large as allowed.
