@@ -14,7 +14,8 @@ private Q_SLOTS:
         const BoundedFileSystem files;
         const QByteArray largest(files.limits().maxFileBytes, 'x');
         QVERIFY(test::writeFiles(
-            dir.path(), {{u"limit"_s, largest}, {u"over"_s, largest + 'x'}, {u"empty"_s, {}}}));
+            dir.path(), {{u"limit"_s, largest}, {u"over"_s, largest + 'x'}, {u".empty"_s, {}}}));
+        QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
         const QString fifo = dir.filePath(u"fifo"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QVERIFY(QFile::link(dir.filePath(u"limit"_s), dir.filePath(u"link"_s)));
@@ -22,25 +23,25 @@ private Q_SLOTS:
         QVERIFY(QFile::link(fifo, dir.filePath(u"to-fifo"_s)));
         QCOMPARE(files.readFile(dir.filePath(u"limit"_s)), std::optional(largest));
         QCOMPARE(files.readFile(dir.filePath(u"link"_s)), std::optional(largest));
-        QCOMPARE(files.readFile(dir.filePath(u"empty"_s)), std::optional(QByteArray()));
-        for (const char* name : {"over", "fifo", "zero", "to-fifo", "missing", ""}) {
+        QCOMPARE(files.readFile(dir.filePath(u".empty"_s)), std::optional(QByteArray()));
+        for (const char* name : {"over", "folder", "fifo", "zero", "to-fifo", "missing"}) {
             QCOMPARE(files.readFile(dir.filePath(QString::fromLatin1(name))), std::nullopt);
         }
         QCOMPARE(
             BoundedFileSystem(ScanLimits{.maxFileBytes = 3}).readFile(dir.filePath(u"limit"_s)),
             std::nullopt);
-        // Folders list sorted, links and all, up to the cap.
+        // Folders list sorted, hidden names, folders and links too, up to the cap.
         const QStringList all =
-            QString::fromLatin1("empty fifo limit link over to-fifo zero").split(u' ');
+            QString::fromLatin1(".empty fifo folder limit link over to-fifo zero").split(u' ');
         const auto list = [&](int cap, const QString& name = {}) {
             return BoundedFileSystem(ScanLimits{.maxEntriesPerFolder = cap})
                 .listFolder(dir.filePath(name));
         };
-        QCOMPARE(list(7), all);
+        QCOMPARE(list(8), all);
         const QStringList capped = list(2);
         QVERIFY(capped.size() == 2 && all.contains(capped[0]) && all.contains(capped[1]) &&
                 capped[0] < capped[1]);
-        QVERIFY(list(7, u"limit"_s).isEmpty() && list(7, u"none"_s).isEmpty());
+        QVERIFY(list(8, u"limit"_s).isEmpty() && list(8, u"none"_s).isEmpty());
     }
 };
 
