@@ -3,6 +3,8 @@
 #include "discovery/LinuxAppDiscovery.h"
 #include "discovery/SteamGameDiscovery.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,14 +17,11 @@ namespace thrumwise::test {
 // Writes each file (a path under `root`), creating the folders above it.
 inline bool writeFiles(const QString& root,
                        const std::vector<std::pair<QString, QByteArray>>& files) {
-    for (const auto& [name, bytes] : files) {
-        QFile file(QDir(root).filePath(name));
-        if (!QDir().mkpath(QFileInfo(file).path()) || !file.open(QIODevice::WriteOnly) ||
-            file.write(bytes) != bytes.size()) {
-            return false;
-        }
-    }
-    return true;
+    return std::ranges::all_of(files, [&root](const auto& named) {
+        QFile file(QDir(root).filePath(named.first));
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
+               file.write(named.second) == named.second.size();
+    });
 }
 
 inline QByteArray app(const QByteArray& keys) {
@@ -38,8 +37,8 @@ inline QByteArray readFixture(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// "identifier | name" per application, with its path below `root` when one is given; joined so
-// that a failed comparison prints what differs.
+// "identifier | name" per application, with its path below `root` when one is given; joined so that
+// a failed comparison prints what differs.
 inline QString describe(const std::vector<InstalledApp>& apps, const QString& root = {}) {
     QStringList lines;
     for (const InstalledApp& app : apps) {
@@ -54,9 +53,9 @@ inline QString describe(const std::optional<InstalledApp>& app, const QString& r
     return app ? describe(std::vector<InstalledApp>{*app}, root) : QString();
 }
 
-// A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr")
-// whose subfolders are entered two deep, a Steam installation in the home with more libraries,
-// and the discovery over them. The tests of each class check its view of the same files.
+// A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr") whose
+// subfolders are entered two deep, a Steam installation in the home with more libraries, and the
+// discovery over them. The tests of each class check its view of the same files.
 struct Desktop {
     QTemporaryDir dir;
     QString root = dir.path();

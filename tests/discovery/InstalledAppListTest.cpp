@@ -22,18 +22,13 @@ class InstalledAppListTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void theFirstEntryForAnIdentifierIsKept() {
-        const std::vector<InstalledApp> apps{{u"x"_s, u"First"_s, u"/A/X.app"_s},
-                                             {u"y"_s, u"Other"_s, u"/A/Y.app"_s},
-                                             {u"x"_s, u"A later copy"_s, u"/H/X.app"_s},
-                                             {u"X"_s, u"Case differs"_s, u"/H/X2.app"_s}};
-        QCOMPARE(test::describe(uniqueAppsSortedByName(apps)),
-                 u"X | Case differs; x | First; y | Other"_s);
-    }
-
     // By lower-cased, composed scalar values, not by UTF-16 units or a locale's collation; equal
     // names keep their order, also among enough entries that an unstable sort would reorder them.
-    void namesSortByLowerCasedScalarValues() {
+    void keepsTheFirstOfEachIdentifierSortedByLowerCasedScalarValues() {
+        // The first entry for an identifier is kept, even when a later one sorts first.
+        QCOMPARE(test::describe(uniqueAppsSortedByName(
+                     {{u"x"_s, u"B"_s, {}}, {u"x"_s, u"A"_s, {}}, {u"X"_s, u"C"_s, {}}})),
+                 u"x | B; X | C"_s);
         QCOMPARE(sorted({u"beta"_s, u"Alpha"_s, u"zeta"_s}), u"1 0 2"_s);
         QCOMPARE(sorted({u"Zeta"_s, u"beta"_s, u"alpha"_s}), u"2 1 0"_s);
         QCOMPARE(sorted({u"\U0001F600"_s, u"\uFF21"_s}), u"1 0"_s);

@@ -33,10 +33,9 @@ class HttpClientTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Redirects are not followed. A body beyond the cap, a reply cut short even
-    // in its head, silence beyond the limit and a scheme other than http(s) are
-    // transport errors. One connection serves one request after another; a
-    // user's proxy never gets loopback requests.
+    // Redirects are not followed. A body beyond the cap, a reply cut short even in its head,
+    // silence beyond the limit and a scheme other than http(s) are transport errors. One connection
+    // serves one request after another; a user's proxy never gets loopback requests.
     void repliesCarryTheirStatusAndBodiesOnlyUpToTheCap() {
         test::LoopbackHttpServer server;
         server.setReply("/broken", Reply::answer(500, "oops"));
@@ -73,9 +72,8 @@ private Q_SLOTS:
         QCOMPARE(server.acceptedConnections(), std::size_t{5});
     }
 
-    // JSON posts without "Expect", gets without a body; a refusal says why.
-    // Requests still running when the client goes are abandoned, their
-    // completions never called.
+    // JSON posts without "Expect", gets without a body; a refusal says why. Requests still running
+    // when the client goes are abandoned, their completions never called.
     void requestsCarryExactlyWhatWasAskedFor() {
         test::LoopbackHttpServer server;
         server.setReply("/silent", Reply::silence());
@@ -100,8 +98,8 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(std::future_error, abandoned.get());
     }
 
-    // Answers 1.2 s late all fit a 2 s limit only when each limit counts from
-    // the request's own start: all at once, or one after another in turn.
+    // Answers 1.2 s late all fit a 2 s limit only when each limit counts from the request's own
+    // start: all at once, or one after another in turn.
     void eachRequestHasItsWholeLimitAtOnceOrInTurn() {
         test::LoopbackHttpServer server;
         server.setReply("/slow", Reply::answer(200).after(1200ms));

@@ -23,7 +23,6 @@ public:
     static Reply garbage() { return Reply::raw("This is no HTTP reply.\r\n\r\n"); }
 
     std::uint16_t port() const { return server_.port(); }
-    // "http://localhost:<port>" followed by `path`.
     std::string url(std::string_view path) const {
         return "http://localhost:" + std::to_string(port()) + std::string(path);
     }

@@ -1,6 +1,7 @@
 #include "http/HttpServer.h"
 
-#include <QRegularExpression>
+#include <regex>
+
 #include <QTcpSocket>
 #include <QTest>
 
@@ -19,8 +20,8 @@ struct EchoServer : HttpServer {
                      {{.maxHeadBytes = 256, .maxHeaderCount = 8, .maxBodyBytes = 16}, 2}) {}
 };
 
-// All the server sends on one connection that writes `parts` one after
-// another, up to its closing the connection; "<open>" ends it when it stays open.
+// All the server sends on one connection that writes `parts` one after another, up to its closing
+// the connection; "<open>" ends it when it stays open.
 std::string exchange(std::uint16_t port, const std::vector<std::string>& parts) {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
@@ -47,9 +48,9 @@ class HttpServerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Requests in one write, split anywhere or sent byte by byte are answered
-    // in order on one connection, until the client asks to close it.
-    void answersEachRequestInOrderUntilAskedToClose() {
+    // Requests in one write, split anywhere or sent byte by byte are answered in order on one
+    // connection, until the client asks to close it.
+    void answersEachRequestInOrderUntilAskedToCloseOnAtMostTwoConnections() {
         EchoServer server;
         const std::string second = post("/b", "second");
         std::vector<std::string> parts{post("/a", "first") + second.substr(0, 40),
@@ -59,56 +60,39 @@ private Q_SLOTS:
             parts.emplace_back(1, byte);
         }
         const std::string replies = exchange(server.port(), parts);
-        QVERIFY2(QRegularExpression(QStringLiteral("^HTTP/1.1 200 .*POST /a firstHTTP/1.1 200 .*"
-                                                   "POST /b secondHTTP/1.1 200 .*"
-                                                   "Connection: close\r\n\r\nGET /c\\?q=1 $"),
-                                    QRegularExpression::DotMatchesEverythingOption)
-                     .match(QString::fromStdString(replies))
-                     .hasMatch(),
-                 replies.c_str());
+        const std::regex expected(
+            "^HTTP/1.1 200 [^]*POST /a firstHTTP/1.1 200 [^]*POST /b second"
+            "HTTP/1.1 200 [^]*Connection: close\r\n\r\nGET /c\\?q=1 $");
+        QVERIFY2(std::regex_search(replies, expected), replies.c_str());
         QCOMPARE(server.acceptedConnections(), std::size_t{1});
-    }
-
-    void aBadRequestIsAnsweredAndEndsTheConnection_data() {
-        QTest::addColumn<std::string>("bytes");
-        QTest::addColumn<int>("status");
-        const auto row = [](const char* name, const std::string& bytes, int status) {
-            QTest::newRow(name) << bytes << status;
-        };
-        row("HTTP/1.0, fine but not kept", "GET / HTTP/1.0\r\n\r\n", 200);
-        row("absolute target", "GET http://a/ HTTP/1.1\r\nHost: x\r\n\r\n", 400);
-        row("no host", "GET / HTTP/1.1\r\n\r\n", 400);
-        row("lengths disagree", post("/", "ab", "Content-Length: 3\r\n"), 400);
-        row("length overflows", post("/", "", "Content-Length: 99999999999999999999999\r\n"), 400);
-        row("body too large", post("/", std::string(17, 'x')), 413);
-        row("head too large", post("/" + std::string(300, 'a'), ""), 431);
-        row("too many headers",
-            post("/", "", "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nE: 5\r\nF: 6\r\nG: 7\r\n"), 431);
-        row("chunked", "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
-            501);
-        row("version", "GET / HTTP/2.0\r\nHost: x\r\n\r\n", 505);
-    }
-
-    // A good request first: the bad one ends only its own connection's service.
-    void aBadRequestIsAnsweredAndEndsTheConnection() {
-        QFETCH(std::string, bytes);
-        QFETCH(int, status);
-        EchoServer server;
-        const std::string replies = exchange(server.port(), {post("/ok", "fine") + bytes});
-        const std::string expected = "POST /ok fineHTTP/1.1 " + std::to_string(status) + " ";
-        QVERIFY2(replies.find(expected) != std::string::npos && !replies.ends_with("<open>"),
-                 replies.c_str());
-    }
-
-    void connectionsBeyondTheLimitAreClosedAtOnce() {
-        EchoServer server;
-        QTcpSocket first;
-        QTcpSocket second;
-        first.connectToHost(QHostAddress::LocalHost, server.port());
-        second.connectToHost(QHostAddress::LocalHost, server.port());
-        QTRY_COMPARE(server.acceptedConnections(), std::size_t{2});
+        // Connections beyond the limit of two are closed at once.
+        QTcpSocket idle, alsoIdle;
+        idle.connectToHost(QHostAddress::LocalHost, server.port());
+        alsoIdle.connectToHost(QHostAddress::LocalHost, server.port());
+        QTRY_COMPARE(server.acceptedConnections(), std::size_t{3});
         QCOMPARE(exchange(server.port(), {post("/3", "")}), std::string());
-        QCOMPARE(server.acceptedConnections(), std::size_t{2});
+        QCOMPARE(server.acceptedConnections(), std::size_t{3});
+    }
+
+    // After a good request, each bad one is answered and ends its own connection's service.
+    void aBadRequestIsAnsweredAndEndsTheConnection() {
+        EchoServer server;
+        for (const auto& [bytes, status] : std::vector<std::pair<std::string, int>>{
+                 {"GET / HTTP/1.0\r\n\r\n", 200},  // fine, but not kept open
+                 {"GET http://a/ HTTP/1.1\r\nHost: x\r\n\r\n", 400},
+                 {"GET / HTTP/1.1\r\n\r\n", 400},
+                 {post("/", "ab", "Content-Length: 3\r\n"), 400},
+                 {post("/", "", "Content-Length: 99999999999999999999999\r\n"), 400},
+                 {post("/", std::string(17, 'x')), 413},
+                 {post("/" + std::string(300, 'a'), ""), 431},
+                 {post("/", "", "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nE: 5\r\nF: 6\r\nG: 7\r\n"), 431},
+                 {"POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 501},
+                 {"GET / HTTP/2.0\r\nHost: x\r\n\r\n", 505}}) {
+            const std::string replies = exchange(server.port(), {post("/ok", "fine") + bytes});
+            const std::string expected = "POST /ok fineHTTP/1.1 " + std::to_string(status) + " ";
+            QVERIFY2(replies.find(expected) != std::string::npos && !replies.ends_with("<open>"),
+                     (bytes + " -> " + replies).c_str());
+        }
     }
 };
 
