@@ -52,10 +52,10 @@ struct Rig : HapticTrigger, Clock {
     }
     TimePoint now() const override { return time; }
     TriggerEngine::Readings readings() {
-        return {[this] { return isEnabled; },
-                [this] {
-                    return isPluginConnected;
-                }};
+        return {
+            [this] { return isEnabled; },
+            [this] { return isPluginConnected; },
+        };
     }
     void activate(std::vector<KeyMapping> mappings) {
         engine.setActiveProfile(test::profile("P", "Arena", "arena", std::move(mappings)));

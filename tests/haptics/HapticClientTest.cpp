@@ -2,12 +2,14 @@
 #include "support/LogRecorder.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualTimerFactory.h"
-#include "support/ScriptedTcpServer.h"
 
+#include <sys/socket.h>
 #include <thread>
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 
@@ -24,6 +26,32 @@ bool waitUnqueued(const std::function<bool()>& condition) {
     }
     return condition();
 }
+
+// Answers each request 200 and keeps the connection; with `resets`, its first connection
+// is reset at its second request instead, unanswered: the first trigger after the status check.
+struct KeepingPlugin : QTcpServer {
+    KeepingPlugin(quint16 port, bool resets) {
+        listen(QHostAddress::LocalHost, port);
+        connect(this, &QTcpServer::newConnection, this, [this, resets] {
+            QTcpSocket* socket = nextPendingConnection();
+            const bool resetsHere = resets && requests == 0;
+            connect(socket, &QTcpSocket::readyRead, this, [=, this, seen = 0]() mutable {
+                for (auto n = socket->readAll().count("\r\n\r\n"); n > 0; --n) {
+                    ++requests;
+                    if (resetsHere && seen++ == 1) {
+                        const linger drop{1, 0};
+                        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET,
+                                     SO_LINGER, &drop, sizeof drop);
+                        socket->abort();
+                        return;
+                    }
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+                }
+            });
+        });
+    }
+    std::size_t requests = 0;
+};
 
 // A started client, once `requestsSeen` tells that its first status check is there.
 struct Rig {
@@ -141,21 +169,16 @@ private Q_SLOTS:
 
     // No trigger is lost to a reset or restart; one poll after each tells the change.
     void aPluginThatResetsOrRestartsLosesNoTrigger() {
-        using Server = test::ScriptedTcpServer;
-        // The first trigger goes on the status check's kept connection, reset unanswered.
-        auto plugin = std::make_unique<Server>([](const Server::Seen& seen) {
-            const bool isReset = seen.connection == 0 && seen.onConnection == 1;
-            return Server::Step{isReset ? Server::Act::reset : Server::Act::answer200, {}};
-        });
-        const std::uint16_t port = plugin->port();
+        auto plugin = std::make_unique<KeepingPlugin>(0, true);
+        const quint16 port = plugin->serverPort();
         const auto restart = [&] {
             plugin.reset();
-            plugin = std::make_unique<Server>([](auto&) { return Server::Step{}; }, port);
+            plugin = std::make_unique<KeepingPlugin>(port, false);
         };
-        Rig rig(port, [&plugin] { return plugin->seen().size(); });
+        Rig rig(port, [&plugin] { return plugin->requests; });
         QTRY_VERIFY(rig.connected());
         QCOMPARE(rig.trigger("wave"), std::optional(true));
-        QCOMPARE(plugin->seen().size(), std::size_t{3});
+        QCOMPARE(plugin->requests, std::size_t{3});
         restart();
         QCOMPARE(rig.trigger("wave"), std::optional(true));
         QCOMPARE(rig.changes.count(), 1);

@@ -14,17 +14,15 @@ namespace {
 struct Recorder final : InputListener {
     using Name = std::optional<std::string_view>;
     explicit Recorder(Lines& into) : calls(into) {}
-    void keyDown(std::uint16_t c, Name n, ModifierSet m) override { note("keyDown", c, n, m); }
-    void keyUp(std::uint16_t c, Name n, ModifierSet m) override { note("keyUp", c, n, m); }
-    void mouseDown(MouseButton b, ModifierSet m) override { note("mouseDown", b, m); }
-    void mouseUp(MouseButton b, ModifierSet m) override { note("mouseUp", b, m); }
-    void note(std::string call, std::uint16_t code, Name name, ModifierSet held) {
-        note(call + " " + std::to_string(code) + " " + std::string(name.value_or("-")), held);
+    void keyDown(std::uint16_t c, Name n, ModifierSet m) override { note("keyDown", key(c, n), m); }
+    void keyUp(std::uint16_t c, Name n, ModifierSet m) override { note("keyUp", key(c, n), m); }
+    void mouseDown(MouseButton b, ModifierSet m) override { note("mouseDown", rawValue(b), m); }
+    void mouseUp(MouseButton b, ModifierSet m) override { note("mouseUp", rawValue(b), m); }
+    static std::string key(std::uint16_t code, Name name) {
+        return std::to_string(code) + " " + std::string(name.value_or("-"));
     }
-    void note(std::string call, MouseButton button, ModifierSet held) {
-        note(call + " " + std::string(rawValue(button)), held);
-    }
-    void note(std::string call, ModifierSet held) {
+    void note(std::string call, std::string_view what, ModifierSet held) {
+        call += " " + std::string(what);
         for (const ModifierKey modifier : allCases<ModifierKey>()) {
             call += held.contains(modifier) ? " " + std::string(rawValue(modifier)) : "";
         }
