@@ -99,8 +99,10 @@ private Q_SLOTS:
              mouseWithKey, keyMapping("ANY", kKeyB, "plain"), keyMapping("OTHER", kKeyA, "other")});
         rig.press(kKeyB);
         rig.press(kKeyB, ModifierFlags::shift);
+        rig.press(kKeyB, ModifierFlags::command);
         rig.press(kKeyB, ModifierFlags::shift | ModifierFlags::command | ModifierFlags::control);
-        QCOMPARE(rig.fired, (Lines{"plain", "shifted", "plain", "shifted", "both", "plain"}));
+        QCOMPARE(rig.fired,
+                 (Lines{"plain", "shifted", "plain", "plain", "shifted", "both", "plain"}));
     }
 
     // A repeat lasts while held, whatever the switch and modifiers, to the first tick after.

@@ -48,16 +48,14 @@ struct Rig {
     };
     std::optional<AppMonitor> monitor{std::in_place, source, reader, timers, log.logger()};
 
-    explicit Rig(bool started = true) {
+    Rig() {
         QObject::connect(&*monitor, &AppMonitor::frontmostBundleIdSeen,
                          [this](const Id& id) { told.push_back("front " + id.value_or("-")); });
         QObject::connect(&*monitor, &AppMonitor::profileChosen, [this](const auto& profile) {
             activeId = profile ? Id(profile->id) : std::nullopt;
             told.push_back("profile " + activeId.value_or("-"));
         });
-        if (started) {
-            monitor->startMonitoring();
-        }
+        monitor->startMonitoring();
     }
     // One poll with `bundleId` in front, then what it queued runs.
     void focus(Id bundleId, Id name = std::nullopt) {
@@ -151,9 +149,7 @@ private Q_SLOTS:
     // Many changes told before the next turn bring one look, at what is in front by
     // then; a stopped or ended monitor asks nothing, and drops a look already queued.
     void aToldChangeIsLookedAtOnceOnTheNextTurnWhileRunning() {
-        Rig rig(false);
-        QVERIFY(!rig.source.onChange);
-        rig.monitor->startMonitoring();
+        Rig rig;
         rig.source.tellOfChange("com.example.arena");
         rig.source.tellOfChange("com.example.quest");
         rig.source.tellOfChange("com.example.quest");
