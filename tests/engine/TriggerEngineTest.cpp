@@ -129,7 +129,8 @@ private Q_SLOTS:
         QCOMPARE(rig.fired, (Lines{"wave", "wave", "once", "knock", "knock"}));
     }
 
-    // Made-up releases on a focus loss stop repeats; the real ones after change nothing.
+    // Made-up releases on a focus loss stop repeats; the real ones after change nothing. A
+    // destroyed engine stops listening.
     void releasesOnFocusLossStopRepeatsAsRealOnesDo() {
         Rig rig({holding(keyMapping("K", kKeyA, "wave"), 100),
                  holding(mouseMapping("M", MouseButton::left, "knock"), 100)});
@@ -152,6 +153,11 @@ private Q_SLOTS:
         rig.source.keyUp(kKeyA);
         rig.press(kKeyA);
         QCOMPARE(rig.fired.size(), std::size_t{5});
+        // One built in its place is told each event once, so the old one was let go.
+        rig.engine.emplace(rig.monitor, rig, rig.readings(), rig, rig.timers, rig.log.logger());
+        rig.activate({keyMapping("K", kKeyA, "wave")});
+        rig.press(kKeyA);
+        QCOMPARE(rig.fired.size(), std::size_t{6});
     }
 
     void mousePressesExplainWhyNothingFired() {
