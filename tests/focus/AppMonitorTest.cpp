@@ -33,14 +33,7 @@ struct FakeFrontmostSource final : FrontmostApplicationSource {
     ChangeHandler onChange;
 };
 
-// A look the monitor queued, then what that look queued in turn.
-void runQueuedLook() {
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents();
-}
-
-// A monitor over Arena and Quest; what it tells goes to `told`, and the chosen profile becomes
-// active.
+// A monitor over Arena and Quest; what it tells goes to `told`, the chosen profile becomes active.
 struct Rig {
     test::LogRecorder log;
     FakeFrontmostSource source;
@@ -49,37 +42,33 @@ struct Rig {
                                       test::profile("QUEST", "Quest", "com.example.quest")};
     Id activeId;
     Lines told;
-    std::optional<AppMonitor> monitor{std::in_place, source,
-                                      AppMonitor::Profiles{[this]() -> auto& {return profiles;
-}, [this] {
-    return activeId;
-}
-}  // namespace
-, timers, log.logger()
-}
-;
+    AppMonitor::Profiles reader{
+        .all = [this]() -> const std::vector<GameProfile>& { return profiles; },
+        .activeProfileId = [this] { return activeId; },
+    };
+    std::optional<AppMonitor> monitor{std::in_place, source, reader, timers, log.logger()};
 
-explicit Rig(bool started = true) {
-    QObject::connect(&*monitor, &AppMonitor::frontmostBundleIdSeen,
-                     [this](const Id& id) { told.push_back("front " + id.value_or("-")); });
-    QObject::connect(&*monitor, &AppMonitor::profileChosen,
-                     [this](const std::optional<GameProfile>& profile) {
-                         activeId = profile ? Id(profile->id) : std::nullopt;
-                         told.push_back("profile " + activeId.value_or("-"));
-                     });
-    if (started) {
+    Rig() {
+        QObject::connect(&*monitor, &AppMonitor::frontmostBundleIdSeen,
+                         [this](const Id& id) { told.push_back("front " + id.value_or("-")); });
+        QObject::connect(&*monitor, &AppMonitor::profileChosen, [this](const auto& profile) {
+            activeId = profile ? Id(profile->id) : std::nullopt;
+            told.push_back("profile " + activeId.value_or("-"));
+        });
         monitor->startMonitoring();
     }
-}
-
-// One poll with `bundleId` in front, then what it queued runs.
-void focus(Id bundleId, Id name = std::nullopt) {
-    source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
-    timers.tickAll();
-    QCoreApplication::sendPostedEvents();
-}
-}
-;
+    // One poll with `bundleId` in front, then what it queued runs.
+    void focus(Id bundleId, Id name = std::nullopt) {
+        source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
+        timers.tickAll();
+        QCoreApplication::sendPostedEvents();
+    }
+    // A look the monitor queued, then what that look queued in turn.
+    static void runQueuedLook() {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents();
+    }
+};
 
 }  // namespace
 
@@ -160,18 +149,16 @@ private Q_SLOTS:
     // Many changes told before the next turn bring one look, at what is in front by
     // then; a stopped or ended monitor asks nothing, and drops a look already queued.
     void aToldChangeIsLookedAtOnceOnTheNextTurnWhileRunning() {
-        Rig rig(false);
-        QVERIFY(!rig.source.onChange);
-        rig.monitor->startMonitoring();
+        Rig rig;
         rig.source.tellOfChange("com.example.arena");
         rig.source.tellOfChange("com.example.quest");
         rig.source.tellOfChange("com.example.quest");
         QCOMPARE(rig.source.looks, 0);  // never inside the source's own call
-        runQueuedLook();
+        Rig::runQueuedLook();
         QCOMPARE(rig.source.looks, 1);
         QCOMPARE(rig.told, (Lines{"front com.example.quest", "profile QUEST"}));
         rig.source.tellOfChange("com.example.arena");  // a later change is looked at again
-        runQueuedLook();
+        Rig::runQueuedLook();
         QCOMPARE(rig.source.looks, 2);
         QCOMPARE(rig.activeId, Id("ARENA"));
         rig.focus("com.example.arena");  // the poll goes on beside it
@@ -179,7 +166,7 @@ private Q_SLOTS:
         rig.source.tellOfChange("com.example.quest");
         rig.monitor->stopMonitoring();
         QVERIFY(!rig.source.onChange);
-        runQueuedLook();
+        Rig::runQueuedLook();
         QCOMPARE(rig.source.looks, 3);
         rig.monitor->startMonitoring();
         QVERIFY(rig.source.onChange);

@@ -8,7 +8,6 @@ class HapticPatternTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The settings view shows the catalogue itself; here only the look-up rules.
     void lookUpIsByExactName() {
         QCOMPARE(HapticPattern::find("wave")->displayName, std::string_view("Interact 1"));
         QVERIFY(!HapticPattern::find("Wave") && !HapticPattern::find("Interact 1"));

@@ -1,6 +1,5 @@
 #include "model/GameProfile.h"
 #include "model/IsoDate.h"
-#include "support/SampleProfiles.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -22,17 +21,6 @@ private Q_SLOTS:
             QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
         QVERIFY2(uuid.match(QString::fromStdString(profile.id)).hasMatch(), profile.id.c_str());
         QVERIFY(profile.id != GameProfile::create("Arena", "com.example.arena", now).id);
-    }
-
-    // Equal values have their modifiers in the same order; matching ignores the order.
-    void modifierOrderMattersForEqualityOnly() {
-        const KeyMapping a =
-            test::keyMapping("M", 1, "w", {ModifierKey::shift, ModifierKey::command});
-        KeyMapping b = test::keyMapping("M", 1, "w", {ModifierKey::command, ModifierKey::shift});
-        QVERIFY(!(a == b));
-        QVERIFY(a.requiredModifierSet() == b.requiredModifierSet());
-        b.requiredModifiers.push_back(ModifierKey::shift);
-        QVERIFY(a.requiredModifierSet() == b.requiredModifierSet());
     }
 };
 

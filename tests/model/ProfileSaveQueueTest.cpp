@@ -1,13 +1,8 @@
-#include "model/ProfileManager.h"
 #include "model/ProfileSaveQueue.h"
-#include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
 #include <semaphore>
 
-#include <QDir>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace thrumwise;
@@ -61,26 +56,6 @@ private Q_SLOTS:
             gate.leave.release(2);
         }
         QCOMPARE(gate.written, (Names{"first", "last", "writing", "at quit"}));
-    }
-
-    // Each written save is told on the GUI thread, a failure with its reason.
-    void eachSaveIsToldWithItsOutcome() {
-        QTemporaryDir folder;
-        test::LogRecorder log;
-        ProfileManager store(folder.path(), log.logger());
-        ProfileSaveQueue queue([&store](const std::vector<GameProfile>& profiles) {
-            return store.saveProfiles(profiles);
-        });
-        QSignalSpy told(&queue, &ProfileSaveQueue::saved);
-        QVERIFY(QDir().mkpath(store.profilesFilePath()));  // a folder in the file's place
-        queue.save(named("blocked"));
-        QTRY_COMPARE(told.count(), 1);
-        QVERIFY(!told.at(0).at(0).toString().isEmpty());
-        QVERIFY(QDir().rmdir(store.profilesFilePath()));
-        queue.save(named("written"));
-        QTRY_COMPARE(told.count(), 2);
-        QVERIFY(told.at(1).at(0).toString().isEmpty());
-        QVERIFY(store.loadProfiles() == named("written"));
     }
 };
 

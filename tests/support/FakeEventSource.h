@@ -34,14 +34,12 @@ public:
         send({RawInputType::keyUp, code, flags});
     }
     void mouse(RawInputType type) const { send({type, 0, 0}); }
-    // A release the platform's source reports when the session loses the
-    // keyboard focus while the key, modifier or button is held.
+    // As the platform's source reports on losing the keyboard focus while it is held.
     void focusLossRelease(RawInputType type, std::int64_t code = 0, std::uint64_t flags = 0) const {
         send({type, code, flags, true});
     }
 
-    // The display connection dropped.
-    void lose() {
+    void lose() {  // the display connection dropped
         onEvent_ = {};
         std::exchange(onLost_, {})();
     }

@@ -28,10 +28,8 @@ public:
 
     std::size_t startedCount() const { return records_.size(); }
     std::size_t runningCount() const {
-        return static_cast<std::size_t>(
-            std::count_if(records_.begin(), records_.end(), [](auto& r) { return r->isRunning; }));
+        return std::ranges::count_if(records_, [](auto& r) { return r->isRunning; });
     }
-    // In the order started.
     const Record& at(std::size_t index) const { return *records_.at(index); }
     const Record& last() const { return *records_.back(); }
     // Ticks every running timer once, in the order started; a tick may start timers.
