@@ -1,8 +1,8 @@
-// A minute of play at a player's fastest: the real program under about 200
-// key presses a second, with the focus going between the game and another
-// window about every second. Every press is sent while the program is known to
-// have the game's profile, or known to have none, so what the plug-in plays
-// can be counted in advance; the program must also neither crash nor grow.
+// A minute of play at a player's fastest: about 200 key presses a second, the
+// focus going between the game and another window about every second. Every
+// press is sent while the program is known to have the game's profile, or
+// none, so what the plug-in plays is counted in advance; the program must
+// also neither crash nor grow.
 #include "support/Stage.h"
 
 #include <array>
@@ -24,9 +24,8 @@ constexpr int kHoldRepeatMs = 100;
 // Half a repeat away from a tick, so scheduling noise of up to 50 ms changes nothing.
 constexpr std::array kHoldMs{150, 350, 550};
 
-// A process's resident memory in kB, its open files other than sockets, and
-// its sockets: idle connections to the plug-in are kept for reuse, as many as
-// a stall of the machine piled up requests.
+// Resident memory in kB, open files other than sockets, and sockets: idle
+// connections to the plug-in are kept, as many as a stall piled up requests.
 QList<qint64> usage(qint64 pid) {
     QList<qint64> found(3, 0);
     QFile pages(u"/proc/%1/statm"_s.arg(pid));
@@ -125,10 +124,8 @@ private Q_SLOTS:
             },
             RunningProgram::patienceMs));
         const auto end = usage(app->processId());
-        qInfo() << "knock, damp_collision, wave:" << effects.count(u"knock"_s)
-                << effects.count(u"damp_collision"_s) << effects.count(u"wave"_s) << "of" << taps
-                << taps << waves << "+-" << holds << "; kB, files, sockets:" << *warm << "then"
-                << end;
+        qInfo() << "waves" << effects.count(u"wave"_s) << "of" << waves << "+-" << holds
+                << "; kB, files, sockets" << *warm << "then" << end;
         QCOMPARE(effects.count(u"knock"_s), taps);
         QCOMPARE(effects.count(u"damp_collision"_s), taps);
         // A release within scheduling noise of a tick may gain or lose that one repeat.

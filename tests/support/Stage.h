@@ -47,12 +47,11 @@ public:
     }
 
     QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
-    std::uint16_t pluginPort() const { return plugin_->port(); }
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
-        QStringList found;
-        for (const QString& line : plugin_->program().linesContaining(QStringLiteral(" effect "))) {
-            found << line.section(QStringLiteral(" effect "), 1);
+        QStringList found = plugin_->program().linesContaining(QStringLiteral(" effect "));
+        for (QString& line : found) {
+            line = line.section(QStringLiteral(" effect "), 1);
         }
         found.sort();
         return found;
@@ -65,14 +64,11 @@ public:
     bool writeProfiles(const QByteArray& bytes) const {
         return writeFile("data/Thrumwise/profiles.json", bytes);
     }
+    // Saved by renaming a whole file, so never read half-written.
     std::vector<GameProfile> savedProfiles() const {
         QFile file(home("data/Thrumwise/profiles.json"));
-        try {
-            return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
-                                                  : std::vector<GameProfile>();
-        } catch (const ProfileCodingError&) {
-            return {};
-        }
+        return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
+                                              : std::vector<GameProfile>();
     }
 
     std::unique_ptr<RunningProgram> startThrumwise() const {
@@ -98,30 +94,27 @@ public:
         return QStringLiteral("--pid %1 --name ^%2$").arg(app.processId()).arg(title);
     }
 
-    // The visible windows that meet every condition; nothing when xdotool
-    // failed, which it says on its error output (finding nothing fails silently).
-    std::optional<QStringList> search(const QString& conditions) const {
-        QProcess xdotool;
-        xdotool.setProcessEnvironment(environment());
-        xdotool.start(
-            QStringLiteral("xdotool"),
-            QString(QStringLiteral("search --all --onlyvisible ") + conditions).split(u' '));
-        if (!xdotool.waitForFinished() || xdotool.exitStatus() != QProcess::NormalExit ||
-            !xdotool.readAllStandardError().isEmpty()) {
-            return std::nullopt;
-        }
-        return QString::fromUtf8(xdotool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    }
-    int windows(const QString& conditions) const {
-        const auto list = search(conditions);
-        return list ? static_cast<int>(list->size()) : -1;
-    }
-    // The first such window once there are `count`; empty when they do not come.
+    // The first visible window that meets every condition once there are
+    // `count` of them, an empty text for none; a null text when they do not
+    // come. xdotool finds nothing silently, and fails on its error output.
     QString waitForWindows(const QString& conditions, int count = 1) const {
-        return QTest::qWaitFor([&] { return windows(conditions) == count; },
-                               RunningProgram::patienceMs)
-                   ? search(conditions).value_or(QStringList()).value(0)
-                   : QString();
+        QStringList found;
+        const bool came = QTest::qWaitFor(
+            [&] {
+                QProcess xdotool;
+                xdotool.setProcessEnvironment(environment());
+                xdotool.start(
+                    QStringLiteral("xdotool"),
+                    (QStringLiteral("search --all --onlyvisible ") + conditions).split(u' '));
+                found =
+                    QString::fromUtf8(xdotool.waitForFinished() ? xdotool.readAllStandardOutput()
+                                                                : QByteArray())
+                        .split(u'\n', Qt::SkipEmptyParts);
+                return xdotool.exitStatus() == QProcess::NormalExit &&
+                       xdotool.readAllStandardError().isEmpty() && found.size() == count;
+            },
+            RunningProgram::patienceMs);
+        return came ? found.value(0, QStringLiteral("")) : QString();
     }
 
     // Opens a test window of this class and gives it the focus once shown.
@@ -133,7 +126,7 @@ public:
         return focus(window) ? window : QString();
     }
     bool xdotool(const QString& command) const {
-        return server_.run(QStringLiteral("xdotool"), command.split(u' '));
+        return startXdotool(command)->waitForExitSuccess();
     }
     // Input that goes on beside other input: the caller waits for its end.
     std::unique_ptr<RunningProgram> startXdotool(const QString& command) const {
@@ -153,10 +146,10 @@ private:
         variables.insert(QStringLiteral("XDG_CONFIG_HOME"), home("config"));
         variables.insert(QStringLiteral("XDG_DATA_HOME"), home("data"));
         variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), home("runtime"));
-        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        variables.remove(QStringLiteral("WAYLAND_DISPLAY"));
         variables.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                          QStringLiteral("unix:path=") + home("no-bus"));
+        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        variables.remove(QStringLiteral("WAYLAND_DISPLAY"));
         return variables;
     }
 
