@@ -1,8 +1,6 @@
 #pragma once
 
-// The suites that run the real program build with the paths of the programs
-// they start: THRUMWISE_APP, THRUMWISE_PLUGIN_SIM, THRUMWISE_COMPANION_SIM and
-// THRUMWISE_TEST_WINDOW.
+// Its users build with THRUMWISE_APP and the other programs' paths defined.
 #include "model/ProfileCoding.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SampleProfiles.h"
@@ -18,8 +16,6 @@
 
 namespace thrumwise::test {
 
-inline constexpr auto kGameActivated =
-    QLatin1String("[AppMonitor] Activated profile: E2E Game for ThrumwiseE2EGame");
 inline constexpr auto kNoActiveProfile =
     QLatin1String("[TriggerEngine] blocked: no active profile");
 
@@ -50,9 +46,7 @@ public:
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
         QStringList found = plugin_->program().linesContaining(QStringLiteral(" effect "));
-        for (QString& line : found) {
-            line = line.section(QStringLiteral(" effect "), 1);
-        }
+        found.replaceInStrings(QRegularExpression(QStringLiteral("^.* effect ")), QString());
         found.sort();
         return found;
     }
@@ -95,26 +89,19 @@ public:
     }
 
     // The first visible window that meets every condition once there are
-    // `count` of them, an empty text for none; a null text when they do not
-    // come. xdotool finds nothing silently, and fails on its error output.
+    // `count` of them, an empty text for none; a null text when they do not come.
     QString waitForWindows(const QString& conditions, int count = 1) const {
         QStringList found;
-        const bool came = QTest::qWaitFor(
-            [&] {
-                QProcess xdotool;
-                xdotool.setProcessEnvironment(environment());
-                xdotool.start(
-                    QStringLiteral("xdotool"),
-                    (QStringLiteral("search --all --onlyvisible ") + conditions).split(u' '));
-                found =
-                    QString::fromUtf8(xdotool.waitForFinished() ? xdotool.readAllStandardOutput()
-                                                                : QByteArray())
-                        .split(u'\n', Qt::SkipEmptyParts);
-                return xdotool.exitStatus() == QProcess::NormalExit &&
-                       xdotool.readAllStandardError().isEmpty() && found.size() == count;
-            },
-            RunningProgram::patienceMs);
-        return came ? found.value(0, QStringLiteral("")) : QString();
+        const auto search = [&] {
+            const auto xdotool =
+                startXdotool(QStringLiteral("search --all --onlyvisible ") + conditions);
+            static_cast<void>(xdotool->waitForExitSuccess());  // a failure when it finds none
+            found = xdotool->lines();
+            return found.size() == count;
+        };
+        return QTest::qWaitFor(search, RunningProgram::patienceMs)
+                   ? found.value(0, QStringLiteral(""))
+                   : QString();
     }
 
     // Opens a test window of this class and gives it the focus once shown.
