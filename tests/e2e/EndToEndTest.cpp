@@ -18,9 +18,6 @@ class EndToEndTest : public QObject {
     QString window(const QString& title = u"Thrumwise"_s) {
         return stage_->waitForWindows(Stage::mainWindowOf(*app_, title));
     }
-    bool activated(const QString& profile) {
-        return app_->waitForLines(u"[AppMonitor] Activated profile: "_s + profile);
-    }
 
 private Q_SLOTS:
     void init() { QVERIFY(stage_.emplace().start()); }
@@ -53,7 +50,8 @@ private Q_SLOTS:
         QCOMPARE(captured.keyCode, std::optional<std::uint16_t>(7));  // X on a Mac keyboard
         QCOMPARE(captured.keyName, std::optional<std::string>("X"));
         QVERIFY(stage_->focus(game));
-        VERIFY_SEEN(*app_, activated(u"Renamed for ThrumwiseE2EGame"_s));
+        VERIFY_SEEN(*app_, app_->waitForLines(
+                               u"[AppMonitor] Activated profile: Renamed for ThrumwiseE2EGame"_s));
         QVERIFY(xdotool(u"key a x space"_s));
         QStringList expected{QString::fromStdString(captured.hapticPattern), u"sharp_collision"_s};
         expected.sort();
@@ -80,7 +78,9 @@ private Q_SLOTS:
                    QTest::qWaitFor([&] { return stage_->savedProfiles().size() == 2; }, 500);
         }));
         QVERIFY(stage_->focus(game));
-        VERIFY_SEEN(*app_, activated(u"Orbital Drift for steam_app_4242"_s));
+        VERIFY_SEEN(*app_,
+                    app_->waitForLines(
+                        u"[AppMonitor] Activated profile: Orbital Drift for steam_app_4242"_s));
     }
 
     // The window is closed the way a user closes it; the program stays in the

@@ -61,7 +61,7 @@ private Q_SLOTS:
             u"[AppMonitor] Activated profile: E2E Game for ThrumwiseE2EGame"_s,
             u"[AppMonitor] No profile for: ThrumwiseE2EOther"_s};
         const std::array clicks{u"[TriggerEngine] no mapping for left in profile 'E2E Game'"_s,
-                                QString(test::kNoActiveProfile)};
+                                u"[TriggerEngine] blocked: no active profile"_s};
         const auto count = [&](const QString& text) {
             return app->linesContaining(text).size();
         };

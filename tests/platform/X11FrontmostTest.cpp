@@ -23,6 +23,7 @@ class X11FrontmostTest : public QObject {
     // A test window given the focus (activated, when a window manager runs).
     bool focusNewWindow(const char* windowClass, const QStringList& options = {},
                         const char* how = "windowactivate") {
+        changes_ = 0;  // a window manager may activate the window once it is shown
         windows_.push_back(std::make_unique<test::TestWindow>(
             QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(),
             QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)} + options));
@@ -31,7 +32,6 @@ class X11FrontmostTest : public QObject {
             return server_.run(QStringLiteral("xdotool"),
                                {QString::fromUtf8(command), QStringLiteral("--sync"), id});
         };
-        changes_ = 0;
         return !id.isEmpty() && xdotool("windowmap") && xdotool(how);
     }
     // Another client writes what it likes, as any client may.
@@ -44,7 +44,6 @@ class X11FrontmostTest : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { changes_ = 0; }
     void cleanup() {
         windows_.clear();
         server_.kill();

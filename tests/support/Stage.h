@@ -16,9 +16,6 @@
 
 namespace thrumwise::test {
 
-inline constexpr auto kNoActiveProfile =
-    QLatin1String("[TriggerEngine] blocked: no active profile");
-
 inline QByteArray gameProfile(std::vector<KeyMapping> mappings) {
     return QByteArray::fromStdString(
         encodeProfiles({profile("GAME", "E2E Game", "ThrumwiseE2EGame", std::move(mappings))}));
