@@ -19,44 +19,40 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-class FakePermissions final : public PermissionProbe {
-public:
+// Permissions as the test sets them, and nothing in front.
+struct FakePlatform final : PermissionProbe, FrontmostApplicationSource {
     bool isAccessibilityGranted() override { return accessibility; }
     bool isInputMonitoringGranted() override { return inputMonitoring; }
+    std::optional<FrontmostApplication> frontmostApplication() override { return std::nullopt; }
     bool accessibility = true;
     bool inputMonitoring = true;
 };
 
-class NoFrontmostApplication final : public FrontmostApplicationSource {
-public:
-    std::optional<FrontmostApplication> frontmostApplication() override { return std::nullopt; }
-};
-
-// A delegate over a fake input source and permissions. The services it starts
-// log "(services)" and "(update)". Members end in reverse: users before what they use.
+// The services the delegate starts log "(services)" and "(update)". Members
+// end in reverse: users before what they use.
 struct Rig {
     test::AppStateFixture app;
     AppState& state = app.state();
     test::LogRecorder& log = app.log;
     test::FakeEventSource source;
     InputMonitor inputMonitor{source, log.logger()};
-    NoFrontmostApplication frontmost;
+    FakePlatform platform;
     test::ManualTimerFactory timers;
-    AppMonitor appMonitor{frontmost,
+    std::optional<std::string> noActiveProfile;
+    AppMonitor appMonitor{platform,
                           {[this]() -> const std::vector<GameProfile>& { return state.profiles(); },
-                           [] {
-                               return std::optional<std::string>();
+                           [this] {
+                               return noActiveProfile;
                            }},
                           timers,
                           log.logger()};
-    FakePermissions permissions;
-    AppDelegate delegate{{state, inputMonitor, appMonitor, permissions, timers, log.logger(),
+    AppDelegate delegate{{state, inputMonitor, appMonitor, platform, timers, log.logger(),
                           [this] { log.logger().log("(services)"); },
                           [this] {
                               log.logger().log("(update)");
                           }}};
 
-    // Launches; the lines it logged, but the tray's (the offscreen platform has none).
+    // The lines it logged, but the tray's (the offscreen platform has none).
     Lines launch() {
         delegate.applicationDidFinishLaunching();
         Lines lines = log.lines();
@@ -73,30 +69,21 @@ class AppDelegateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void launchingStartsEverythingInOrder() {
-        const Lines started{"(services)",
-                            "[InputMonitor] Started monitoring keyboard and mouse input",
-                            "[AppMonitor] Started monitoring frontmost application", "(update)"};
+    // Without accessibility the launch says so first. Each poll then reads
+    // accessibility and input monitoring, and starts capture or restarts it.
+    void launchingStartsEverythingInOrderAndThePollRestartsCapture() {
         Rig granted;
-        QCOMPARE(granted.launch(), started);
+        QCOMPARE(granted.launch(),
+                 (Lines{"(services)", "[InputMonitor] Started monitoring keyboard and mouse input",
+                        "[AppMonitor] Started monitoring frontmost application", "(update)"}));
         QVERIFY(granted.state.isInputMonitoringGranted());
-        Rig missing;
-        missing.permissions.accessibility = missing.permissions.inputMonitoring = false;
-        Lines asked{"[Thrumwise] Accessibility permissions required for input monitoring"};
-        asked.insert(asked.end(), started.begin(), started.end());
-        QCOMPARE(missing.launch(), asked);
-        QVERIFY(!missing.state.isInputMonitoringGranted());
-        missing.delegate.applicationWillTerminate();
-        QCOMPARE(missing.log.lines(),
-                 (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
-    }
-
-    // Each poll: accessibility, input monitoring, then capture starts and stops so far.
-    void thePermissionPollRestartsCaptureAsPermissionsArrive() {
         Rig rig;
-        rig.permissions.accessibility = rig.permissions.inputMonitoring = false;
+        rig.platform.accessibility = rig.platform.inputMonitoring = false;
         rig.source.startSucceeds = false;
-        rig.launch();
+        QCOMPARE(
+            rig.launch().front(),
+            std::string("[Thrumwise] Accessibility permissions required for input monitoring"));
+        QVERIFY(!rig.state.isInputMonitoringGranted());
         rig.source.startSucceeds = true;
         for (const auto& [accessibility, inputMonitoring, starts, stops] :
              std::vector<std::tuple<bool, bool, int, int>>{
@@ -107,14 +94,18 @@ private Q_SLOTS:
                  {true, true, 3, 1},
                  {false, true, 3, 1},  // revoked: reflected, capture left alone
              }) {
-            rig.permissions.accessibility = accessibility;
-            rig.permissions.inputMonitoring = inputMonitoring;
+            rig.platform.accessibility = accessibility;
+            rig.platform.inputMonitoring = inputMonitoring;
             rig.timers.at(1).tick();  // 0 is the frontmost poll, started first
             QCoreApplication::sendPostedEvents();
             QVERIFY(rig.source.startCount == starts && rig.source.stopCount == stops);
             QVERIFY(rig.state.isAccessibilityGranted() == accessibility &&
                     rig.state.isInputMonitoringGranted() == inputMonitoring);
         }
+        rig.log.clear();
+        rig.delegate.applicationWillTerminate();
+        QCOMPARE(rig.log.lines(),
+                 (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
     }
 
     // The check mark follows the switch, also when the main window flips it;

@@ -22,8 +22,7 @@ private Q_SLOTS:
         int reads = 0;
         display.setReadHandler([&](Display* connection) {
             ++reads;
-            while (XPending(connection) > 0) {
-                XEvent event{};
+            for (XEvent event{}; XPending(connection) > 0;) {
                 XNextEvent(connection, &event);
             }
         });
@@ -33,9 +32,8 @@ private Q_SLOTS:
             XFlush(display.get());
             reads = 0;
             Display* writer = XOpenDisplay(server.displayName().toUtf8().constData());
-            const unsigned char byte = 1;
             XChangeProperty(writer, DefaultRootWindow(writer), XA_CUT_BUFFER0, XA_INTEGER, 8,
-                            PropModeReplace, &byte, 1);
+                            PropModeReplace, reinterpret_cast<const unsigned char*>("1"), 1);
             XCloseDisplay(writer);
             return QTest::qWaitFor([&] { return reads > 0; }, 2000);
         };

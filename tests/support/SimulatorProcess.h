@@ -13,13 +13,12 @@ public:
     explicit SimulatorProcess(const QString& program, const QProcessEnvironment& environment =
                                                           QProcessEnvironment::systemEnvironment())
         : program_(program, {QStringLiteral("--port"), QStringLiteral("0")}, environment) {
-        if (QTest::qWaitFor([this] { return !program_.lines().isEmpty(); },
-                            RunningProgram::patienceMs)) {
-            const QRegularExpression listening(
-                QStringLiteral(" listening on http://127\\.0\\.0\\.1:(\\d+)$"));
-            port_ = static_cast<std::uint16_t>(
-                listening.match(program_.lines().first().trimmed()).captured(1).toUInt());
-        }
+        program_.waitForLines(QString());
+        port_ = static_cast<std::uint16_t>(
+            QRegularExpression(QStringLiteral(" listening on http://127\\.0\\.0\\.1:(\\d+)$"))
+                .match(program_.lines().value(0).trimmed())
+                .captured(1)
+                .toUInt());
     }
 
     std::uint16_t port() const { return port_; }  // 0 when the first line did not say

@@ -1,8 +1,6 @@
 #pragma once
 
-// The suites that run the real program build with the paths of the programs
-// they start: THRUMWISE_APP, THRUMWISE_PLUGIN_SIM, THRUMWISE_COMPANION_SIM and
-// THRUMWISE_TEST_WINDOW.
+// Its users build with THRUMWISE_APP and the other programs' paths defined.
 #include "model/ProfileCoding.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SampleProfiles.h"
@@ -17,11 +15,6 @@
 #define VERIFY_SEEN(program, condition) QVERIFY2(condition, qPrintable((program).transcript()))
 
 namespace thrumwise::test {
-
-inline constexpr auto kGameActivated =
-    QLatin1String("[AppMonitor] Activated profile: E2E Game for ThrumwiseE2EGame");
-inline constexpr auto kNoActiveProfile =
-    QLatin1String("[TriggerEngine] blocked: no active profile");
 
 inline QByteArray gameProfile(std::vector<KeyMapping> mappings) {
     return QByteArray::fromStdString(
@@ -47,13 +40,10 @@ public:
     }
 
     QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
-    std::uint16_t pluginPort() const { return plugin_->port(); }
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
-        QStringList found;
-        for (const QString& line : plugin_->program().linesContaining(QStringLiteral(" effect "))) {
-            found << line.section(QStringLiteral(" effect "), 1);
-        }
+        QStringList found = plugin_->program().linesContaining(QStringLiteral(" effect "));
+        found.replaceInStrings(QRegularExpression(QStringLiteral("^.* effect ")), QString());
         found.sort();
         return found;
     }
@@ -65,14 +55,11 @@ public:
     bool writeProfiles(const QByteArray& bytes) const {
         return writeFile("data/Thrumwise/profiles.json", bytes);
     }
+    // Saved by renaming a whole file, so never read half-written.
     std::vector<GameProfile> savedProfiles() const {
         QFile file(home("data/Thrumwise/profiles.json"));
-        try {
-            return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
-                                                  : std::vector<GameProfile>();
-        } catch (const ProfileCodingError&) {
-            return {};
-        }
+        return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
+                                              : std::vector<GameProfile>();
     }
 
     std::unique_ptr<RunningProgram> startThrumwise() const {
@@ -98,29 +85,19 @@ public:
         return QStringLiteral("--pid %1 --name ^%2$").arg(app.processId()).arg(title);
     }
 
-    // The visible windows that meet every condition; nothing when xdotool
-    // failed, which it says on its error output (finding nothing fails silently).
-    std::optional<QStringList> search(const QString& conditions) const {
-        QProcess xdotool;
-        xdotool.setProcessEnvironment(environment());
-        xdotool.start(
-            QStringLiteral("xdotool"),
-            QString(QStringLiteral("search --all --onlyvisible ") + conditions).split(u' '));
-        if (!xdotool.waitForFinished() || xdotool.exitStatus() != QProcess::NormalExit ||
-            !xdotool.readAllStandardError().isEmpty()) {
-            return std::nullopt;
-        }
-        return QString::fromUtf8(xdotool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    }
-    int windows(const QString& conditions) const {
-        const auto list = search(conditions);
-        return list ? static_cast<int>(list->size()) : -1;
-    }
-    // The first such window once there are `count`; empty when they do not come.
+    // The first visible window that meets every condition once there are
+    // `count` of them, an empty text for none; a null text when they do not come.
     QString waitForWindows(const QString& conditions, int count = 1) const {
-        return QTest::qWaitFor([&] { return windows(conditions) == count; },
-                               RunningProgram::patienceMs)
-                   ? search(conditions).value_or(QStringList()).value(0)
+        QStringList found;
+        const auto search = [&] {
+            const auto xdotool =
+                startXdotool(QStringLiteral("search --all --onlyvisible ") + conditions);
+            static_cast<void>(xdotool->waitForExitSuccess());  // a failure when it finds none
+            found = xdotool->lines();
+            return found.size() == count;
+        };
+        return QTest::qWaitFor(search, RunningProgram::patienceMs)
+                   ? found.value(0, QStringLiteral(""))
                    : QString();
     }
 
@@ -133,7 +110,7 @@ public:
         return focus(window) ? window : QString();
     }
     bool xdotool(const QString& command) const {
-        return server_.run(QStringLiteral("xdotool"), command.split(u' '));
+        return startXdotool(command)->waitForExitSuccess();
     }
     // Input that goes on beside other input: the caller waits for its end.
     std::unique_ptr<RunningProgram> startXdotool(const QString& command) const {
@@ -153,10 +130,10 @@ private:
         variables.insert(QStringLiteral("XDG_CONFIG_HOME"), home("config"));
         variables.insert(QStringLiteral("XDG_DATA_HOME"), home("data"));
         variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), home("runtime"));
-        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        variables.remove(QStringLiteral("WAYLAND_DISPLAY"));
         variables.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                          QStringLiteral("unix:path=") + home("no-bus"));
+        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        variables.remove(QStringLiteral("WAYLAND_DISPLAY"));
         return variables;
     }
 

@@ -14,15 +14,14 @@ namespace thrumwise::test {
 // starts ends with it.
 class XvfbServer {
 public:
+    // Far from the low numbers desktops take, so that the number is still free
+    // for restart().
     bool start() {
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            // Far from the low numbers desktops take, so that the number is
-            // still free for restart().
-            if (launch(QRandomGenerator::global()->bounded(100, 30000))) {
-                return true;
-            }
+        bool started = false;
+        for (int attempt = 0; attempt < 20 && !started; ++attempt) {
+            started = launch(QRandomGenerator::global()->bounded(100, 30000));
         }
-        return false;
+        return started;
     }
     void kill() {
         windowManager_.reset();
