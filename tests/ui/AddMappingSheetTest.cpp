@@ -5,8 +5,6 @@
 
 #include <linux/input-event-codes.h>
 
-using namespace thrumwise;
-using namespace Qt::StringLiterals;
 using test::Key;
 
 namespace {

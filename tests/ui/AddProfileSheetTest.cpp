@@ -2,9 +2,6 @@
 #include "support/Widgets.h"
 #include "ui/AddProfileSheet.h"
 
-using namespace thrumwise;
-using namespace Qt::StringLiterals;
-
 namespace {
 
 struct Rig {

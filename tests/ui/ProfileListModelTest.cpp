@@ -1,9 +1,6 @@
 #include "support/Widgets.h"
 #include "ui/ProfileListModel.h"
 
-using namespace thrumwise;
-using namespace Qt::StringLiterals;
-
 class ProfileListModelTest : public QObject {
     Q_OBJECT
 
