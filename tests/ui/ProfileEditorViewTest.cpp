@@ -41,23 +41,6 @@ class ProfileEditorViewTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Once the profile is gone, nothing is written.
-    void editsAreWrittenToTheirProfileAndSaved() {
-        Rig rig;
-        auto* name = rig.editor->findChild<QLineEdit*>();
-        QTest::keyClicks(name, QStringLiteral(" 2"));
-        QVERIFY(rig.stored().displayName == "Apex 2" &&
-                rig.stored().updatedAt == rig.apex.updatedAt);
-        QCOMPARE(rig.state.profiles().at(1), rig.other);
-        rig.state.setActiveProfile(rig.stored());  // the companion hears of the active one
-        rig.click(u"Block Pressmint");
-        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
-        QCOMPARE(rig.app.blocklist.calls, std::vector<std::string>{"block apex"});
-        rig.state.setProfiles({rig.other});
-        QTest::keyClicks(name, QStringLiteral("x"));
-        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
-    }
-
     void duplicateAndDelete() {
         Rig rig;
         rig.click(u"Duplicate");
@@ -80,8 +63,9 @@ private Q_SLOTS:
     }
 
     // A mapping is edited in place and added at the end; a new application keeps them.
-    void theSheetsEditTheMappingsAndRetargetTheProfile() {
+    void editsAreWrittenToTheirProfile() {
         Rig rig;
+        auto* name = rig.editor->findChild<QLineEdit*>();
         rig.click(u"Edit");
         rig.click(u"⇧ Shift", rig.sheet());
         rig.click(u"Save Changes", rig.sheet());
@@ -104,6 +88,18 @@ private Q_SLOTS:
         QTest::keyClick(sheet, Qt::Key_Return);
         QVERIFY(rig.stored().bundleId == "DomeKeeper" && rig.stored().displayName == "Dome Keeper");
         QCOMPARE(rig.stored().mappings, mappings);
+        // Typed edits go to this profile alone, and nowhere once it is gone.
+        QTest::keyClicks(name, u" 2"_s);
+        QVERIFY(rig.stored().displayName == "Dome Keeper 2" &&
+                rig.stored().updatedAt == rig.apex.updatedAt);
+        QCOMPARE(rig.state.profiles().at(1), rig.other);
+        rig.state.setActiveProfile(rig.stored());  // the companion hears of the active one
+        rig.click(u"Block Pressmint");
+        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
+        QCOMPARE(rig.app.blocklist.calls, std::vector<std::string>{"block DomeKeeper"});
+        rig.state.setProfiles({rig.other});
+        QTest::keyClicks(name, u"x"_s);
+        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
     }
 };
 
