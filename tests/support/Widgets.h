@@ -10,6 +10,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
+// The view suites speak of the project's types and Qt's string literals throughout.
+using namespace thrumwise;
+using namespace Qt::StringLiterals;
+
 namespace thrumwise::test {
 
 // The first T under `root` whose text or accessible name is `name`, or null.

@@ -5,15 +5,11 @@
 
 #include <linux/input-event-codes.h>
 
-using namespace thrumwise;
-using namespace Qt::StringLiterals;
-using test::Key;
-
 namespace {
 
-constexpr Key kA{KEY_A, Qt::Key_A, u"a"};
-constexpr Key kEscape{KEY_ESC, Qt::Key_Escape, u"\x1b"};
-constexpr Key kReturn{KEY_ENTER, Qt::Key_Return, u"\r"};
+constexpr test::Key kA{KEY_A, Qt::Key_A, u"a"};
+constexpr test::Key kEscape{KEY_ESC, Qt::Key_Escape, u"\x1b"};
+constexpr test::Key kReturn{KEY_ENTER, Qt::Key_Return, u"\r"};
 
 struct Rig {
     explicit Rig(std::vector<KeyMapping> existing = {}, std::optional<KeyMapping> edited = {})
@@ -35,10 +31,10 @@ struct Rig {
         auto* button = test::child<QAbstractButton>(sheet, name);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
     }
-    void press(const Key& key) {
+    void press(const test::Key& key) {
         test::pressKey(sheet.focusWidget() != nullptr ? *sheet.focusWidget() : sheet, key);
     }
-    void capture(const Key& key) {
+    void capture(const test::Key& key) {
         sheet.findChild<KeyCaptureView*>()->startCapture();
         press(key);
     }
@@ -61,16 +57,18 @@ private Q_SLOTS:
         QVERIFY(rig.saveButton()->isEnabled());
         rig.click(u"Keyboard");
         QVERIFY(!rig.saveButton()->isEnabled());
-        rig.capture(kA);
+        rig.capture(kEscape);  // an armed capture takes Escape and Return, not the sheet
+        rig.capture(kReturn);
         rig.click(u"Mouse");  // the key survives a look at the mouse side
         rig.click(u"Keyboard");
         auto* pattern = test::child<QComboBox>(rig.sheet, u"Haptic Pattern");
         pattern->setCurrentIndex(pattern->findText(u"Interact 2"_s));
         rig.click(u"Test Pattern");  // plays it once, and saves nothing
-        QVERIFY(rig.haptics.patterns == std::vector<std::string>{"knock"} && rig.saved.empty());
+        QVERIFY(rig.haptics.patterns == std::vector<std::string>{"knock"} && rig.saved.empty() &&
+                rig.sheet.isVisible());
         QVERIFY(rig.saves() && !rig.sheet.isVisible() && !rig.saved[0].id.empty());
-        KeyMapping expected = test::keyMapping(rig.saved[0].id, 0, "knock");
-        expected.keyName = "A";
+        KeyMapping expected = test::keyMapping(rig.saved[0].id, 36, "knock");
+        expected.keyName = "Return";
         QCOMPARE(rig.saved[0], expected);
     }
 
@@ -106,6 +104,8 @@ private Q_SLOTS:
         right.click(u"⌃ Control");
         test::child<QComboBox>(right.sheet, u"Mouse Button")->setCurrentIndex(1);
         QVERIFY(!right.saves());
+        right.press(kEscape);
+        QVERIFY(!right.sheet.isVisible() && right.saved.empty());
     }
 
     void theIntervalFieldTakesAnyIntegerWhileStepperAndSliderKeepToTheirRange() {
@@ -129,19 +129,6 @@ private Q_SLOTS:
         rig.click(u"Trigger on Hold");        // the interval is kept with hold off
         QVERIFY(rig.saves() && !rig.saved[0].triggerOnHold);
         QCOMPARE(rig.saved[0].holdRepeatIntervalMs, std::int64_t{5000});
-    }
-
-    void escapeAndReturnAreCapturedWhileArmedAndCloseTheSheetOtherwise() {
-        Rig rig;
-        rig.capture(kEscape);
-        rig.capture(kReturn);
-        QVERIFY(rig.sheet.isVisible() && rig.saved.empty());
-        rig.press(kReturn);
-        QCOMPARE(rig.saved.at(0).keyCode, std::optional<std::uint16_t>(36));
-        Rig cancelled;
-        cancelled.capture(kA);
-        cancelled.press(kEscape);
-        QVERIFY(!rig.sheet.isVisible() && !cancelled.sheet.isVisible() && cancelled.saved.empty());
     }
 };
 

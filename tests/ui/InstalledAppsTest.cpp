@@ -1,8 +1,6 @@
 #include "support/FixtureDesktop.h"
 #include "support/Widgets.h"
 
-using namespace thrumwise;
-
 class InstalledAppsTest : public QObject {
     Q_OBJECT
 

@@ -6,8 +6,6 @@
 #include "ui/ChangeAppSheet.h"
 #include "ui/ProfileEditorView.h"
 
-using namespace thrumwise;
-
 namespace {
 
 // An editor for Apex (two mappings) in a state that also holds Other.
@@ -43,25 +41,6 @@ class ProfileEditorViewTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Once the profile is gone, nothing is written.
-    void editsAreWrittenToTheirProfileAndSaved() {
-        Rig rig;
-        auto* name = rig.editor->findChild<QLineEdit*>();
-        QTest::keyClicks(name, QStringLiteral(" 2"));
-        QVERIFY(rig.stored().displayName == "Apex 2" &&
-                rig.stored().updatedAt == rig.apex.updatedAt);
-        QCOMPARE(rig.state.profiles().at(1), rig.other);
-        rig.app.saveQueue.flush();
-        QCOMPARE(rig.app.store.loadProfiles().at(0).displayName, std::string("Apex 2"));
-        rig.state.setActiveProfile(rig.stored());  // the companion hears of the active one
-        rig.click(u"Block Pressmint");
-        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
-        QCOMPARE(rig.app.blocklist.calls, std::vector<std::string>{"block apex"});
-        rig.state.setProfiles({rig.other});
-        QTest::keyClicks(name, QStringLiteral("x"));
-        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
-    }
-
     void duplicateAndDelete() {
         Rig rig;
         rig.click(u"Duplicate");
@@ -83,8 +62,10 @@ private Q_SLOTS:
         QVERIFY(rig.stored() == rig.other && rig.deletions == 1);
     }
 
-    void theMappingSheetEditsInPlaceAndAddsAtTheEnd() {
+    // A mapping is edited in place and added at the end; a new application keeps them.
+    void editsAreWrittenToTheirProfile() {
         Rig rig;
+        auto* name = rig.editor->findChild<QLineEdit*>();
         rig.click(u"Edit");
         rig.click(u"⇧ Shift", rig.sheet());
         rig.click(u"Save Changes", rig.sheet());
@@ -95,10 +76,8 @@ private Q_SLOTS:
         rig.click(u"Add Mapping", rig.sheet());
         QCOMPARE(rig.stored().mappings.size(), std::size_t{3});
         QCOMPARE(rig.stored().mappings[2].triggerType, TriggerType::mouse);
-    }
 
-    void changeAppRetargetsTheProfile() {
-        Rig rig;
+        const std::vector<KeyMapping> mappings = rig.stored().mappings;
         QVERIFY(rig.desktop.addEntry(QStringLiteral("dome.desktop"), "Dome Keeper", "DomeKeeper"));
         rig.click(u"Change App");
         auto* sheet = rig.editor->findChild<ChangeAppSheet*>();
@@ -108,7 +87,19 @@ private Q_SLOTS:
         test::clickRow(*list, 0);
         QTest::keyClick(sheet, Qt::Key_Return);
         QVERIFY(rig.stored().bundleId == "DomeKeeper" && rig.stored().displayName == "Dome Keeper");
-        QCOMPARE(rig.stored().mappings, rig.apex.mappings);
+        QCOMPARE(rig.stored().mappings, mappings);
+        // Typed edits go to this profile alone, and nowhere once it is gone.
+        QTest::keyClicks(name, u" 2"_s);
+        QVERIFY(rig.stored().displayName == "Dome Keeper 2" &&
+                rig.stored().updatedAt == rig.apex.updatedAt);
+        QCOMPARE(rig.state.profiles().at(1), rig.other);
+        rig.state.setActiveProfile(rig.stored());  // the companion hears of the active one
+        rig.click(u"Block Pressmint");
+        QVERIFY(rig.stored().blockPressmint && rig.state.activeProfile()->blockPressmint);
+        QCOMPARE(rig.app.blocklist.calls, std::vector<std::string>{"block DomeKeeper"});
+        rig.state.setProfiles({rig.other});
+        QTest::keyClicks(name, u"x"_s);
+        QCOMPARE(rig.state.profiles(), std::vector{rig.other});
     }
 };
 

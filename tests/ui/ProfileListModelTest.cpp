@@ -1,18 +1,14 @@
 #include "support/Widgets.h"
 #include "ui/ProfileListModel.h"
 
-using namespace thrumwise;
-using namespace Qt::StringLiterals;
-
 class ProfileListModelTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
         test::AppStateFixture app;
-        GameProfile a = test::profile("A", "Alpha", "alpha");
+        const GameProfile a = test::profile("A", "A", "a"), c = test::profile("C", "C", "c");
         GameProfile b = test::profile("B", "Beta", "beta");
-        GameProfile c = test::profile("C", "Gamma", "gamma");
         app.state().setProfiles({a, b, c});
         ProfileListModel model{app.state()};
         QAbstractItemModelTester tester{&model,

@@ -1,8 +1,6 @@
 #include "support/Widgets.h"
 #include "ui/SettingsView.h"
 
-using namespace thrumwise;
-
 class SettingsViewTest : public QObject {
     Q_OBJECT
 
