@@ -57,7 +57,8 @@ AppServices::AppServices(Logger& logger, AlertPresenter& alerts)
           UpdateService::Actions{alerts, [](const QUrl& url) { QDesktopServices::openUrl(url); },
                                  [] {
                                      QCoreApplication::quit();
-                                 }}),
+                                 }},
+          timers_),
       desktopEntries_(
           XdgDataRoots::fromEnvironment(QProcessEnvironment::systemEnvironment(), QDir::homePath()),
           {}, files_),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/RepeatingTimer.h"
 #include "services/HttpClient.h"
 
 #include <functional>
@@ -25,7 +26,8 @@ public:
     };
 
     // `endpoint` is the service's base address; the path "/check-update" is added.
-    UpdateService(QString endpoint, QString currentVersion, Actions actions,
+    // A check waits ten seconds for its answer, counted on `timers`.
+    UpdateService(QString endpoint, QString currentVersion, Actions actions, TimerFactory& timers,
                   QObject* parent = nullptr);
 
     // Returns at once; the answer is handled later on the GUI thread. Every
@@ -42,6 +44,9 @@ private:
     QString endpoint_;
     QString currentVersion_;
     Actions actions_;
+    TimerFactory& timers_;
+    // Runs while a check waits for its answer; an answer after it is ignored.
+    std::unique_ptr<RepeatingTimer> deadline_;
     // Last, so that it stops before what its completions touch goes: a check
     // still waiting for its answer is dropped and no TLS exchange outlives it.
     HttpClient http_;
