@@ -28,16 +28,12 @@ private Q_SLOTS:
             std::this_thread::yield();
             text += std::string(line.substr(1)) + '\n';
         });
-        {
-            std::vector<std::jthread> writers(4);
-            for (std::jthread& writer : writers) {
-                writer = std::jthread([&logger] {
-                    for (int i = 0; i < 500; ++i) {
-                        logger.log("ab");
-                    }
-                });
+        const auto write = [&logger] {
+            for (int i = 0; i < 500; ++i) {
+                logger.log("ab");
             }
-        }
+        };
+        { const std::jthread first(write), second(write), third(write), fourth(write); }
         QCOMPARE(QString::fromStdString(text).count(QStringLiteral("ab\n")), 2000);
     }
 };

@@ -10,8 +10,7 @@ class QtTimerFactoryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Ticks from one interval after the start until the timer goes, even when
-    // a tick destroys it: the tick's own state outlives that.
+    // Ticks each interval until the timer goes, even when a tick destroys it; its state lives on.
     void ticksRepeatedlyUntilTheTimerGoes() {
         QtTimerFactory factory;
         QElapsedTimer clock;

@@ -73,16 +73,13 @@ private Q_SLOTS:
         qunsetenv("http_proxy");
         const auto requests = server.requests();
         QCOMPARE(requests.size(), std::size_t{7});
-        // Raw replies close their connections, and so does a failure.
-        QCOMPARE(server.acceptedConnections(), std::size_t{5});
-        std::vector<std::string> sent;
-        for (const HttpRequest& r : {requests[5], requests[6]}) {
-            sent.push_back(r.method + " " + r.target + " " + r.body + " " +
-                           std::string(r.header("Content-Type").value_or("-")) +
-                           (r.header("Expect") ? " Expect" : ""));
-        }
-        QCOMPARE(sent, (std::vector<std::string>{R"(POST /post {"a":"b c"} application/json)",
-                                                 "GET /get?x=1  -"}));
+        QCOMPARE(server.acceptedConnections(), std::size_t{5});  // raw replies and failures close
+        const HttpRequest &post = requests[5], &get = requests[6];
+        QCOMPARE(post.method + " " + post.body + " " +
+                     std::string(post.header("Content-Type").value_or("")),
+                 std::string(R"(POST {"a":"b c"} application/json)"));
+        QVERIFY(!post.header("Expect") && get.method == "GET" && get.target == "/get?x=1" &&
+                get.body.empty() && !get.header("Content-Type"));
         std::future<HttpResponse> abandoned = request(*discarding, server.url("/silent"));
         QTRY_COMPARE(server.requests().size(), std::size_t{8});
         discarding.reset();

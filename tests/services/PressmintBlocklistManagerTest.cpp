@@ -6,20 +6,18 @@
 
 using namespace thrumwise;
 using namespace std::chrono_literals;
-using Reply = HttpServer::Reply;
 using Lines = std::vector<std::string>;
 
 class PressmintBlocklistManagerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // One at a time in call order: a slow unblock must not be overtaken by the block, or the
-    // companion would end with the game unblocked. Any status is only logged; an empty identifier
-    // sends nothing. Identifiers are escaped as JSON and in the log. A silent companion costs one
-    // line, after two seconds, and the next call works.
+    // One at a time in call order, so a slow unblock is never overtaken by the block. Any status is
+    // only logged; an empty identifier sends nothing; identifiers are escaped. A silent companion
+    // costs one line after two seconds, and the next call works.
     void requestsPostTheIdentifierAsCompactJsonInCallOrder() {
         test::LoopbackHttpServer companion;
-        companion.setReply("/blocked-apps/remove", Reply::answer(404).after(600ms));
+        companion.setReply("/blocked-apps/remove", HttpServer::Reply::answer(404).after(600ms));
         test::LogRecorder log;
         PressmintBlocklistManager manager(companion.port(), log.logger());
         manager.blockApp("");
@@ -36,7 +34,7 @@ private Q_SLOTS:
                               R"(POST /blocked-apps/add {"bundleId":"steam_app_570"})",
                               "POST /blocked-apps/add "
                               "{\"bundleId\":\"com.example.\\\"odd\\\"\\\\name\\n\\u0001é�\"}"}));
-        companion.setReply("/blocked-apps/add", Reply::silence());
+        companion.setReply("/blocked-apps/add", HttpServer::Reply::silence());
         manager.blockApp("game");
         manager.unblockApp("game");
         QTRY_COMPARE_WITH_TIMEOUT(log.lines().size(), std::size_t{5}, 8000);

@@ -12,14 +12,12 @@
 
 namespace thrumwise::test {
 
-// An HTTP server on a free loopback port, on its own thread, for testing
-// clients against real sockets. Each path answers as set (200 with no body
-// until told otherwise); every request is recorded.
+// An HTTP server on a free loopback port, on its own thread, for testing clients against real
+// sockets. Each path answers as set (200 with no body until told otherwise); all requests are kept.
 class LoopbackHttpServer {
 public:
     using Reply = HttpServer::Reply;
 
-    // Bytes that are not an HTTP reply at all.
     static Reply garbage() { return Reply::raw("This is no HTTP reply.\r\n\r\n"); }
 
     std::uint16_t port() const { return server_.port(); }
@@ -48,8 +46,8 @@ private:
                        }};  // last, so that it stops before the rest goes
 };
 
-// A loopback port on which nothing listens, held for the object's lifetime so
-// that no one else takes it: bound but not listening, so connecting is refused.
+// A loopback port held for the object's lifetime so that no one else takes it: bound but not
+// listening, so connecting is refused.
 class RefusingPort {
 public:
     RefusingPort() {
