@@ -30,20 +30,18 @@ private Q_SLOTS:
                          (mac == 110 && evdevs == std::set<std::uint32_t>{KEY_COMPOSE, KEY_MENU}),
                      qPrintable(QString::number(mac)));
         }
-        std::map<std::uint64_t, int> flags;
+        std::multiset<std::uint64_t> flags;
         for (std::uint16_t code = 0; code < 256; ++code) {
             QVERIFY2(!inputKeyName(code) || sources.contains(code),
                      qPrintable(QString::number(code)));
             if (const auto flag = MacKeyCodes::modifierFlag(code)) {
-                ++flags[*flag];
+                flags.insert(*flag);
             }
         }
         // Caps Lock alone is known with no flag.
-        QVERIFY(flags == (std::map<std::uint64_t, int>{{0, 1},
-                                                       {ModifierFlags::shift, 2},
-                                                       {ModifierFlags::control, 2},
-                                                       {ModifierFlags::option, 2},
-                                                       {ModifierFlags::command, 2}}));
+        using namespace ModifierFlags;
+        QVERIFY(flags == (std::multiset<std::uint64_t>{0, shift, shift, control, control, option,
+                                                       option, command, command}));
     }
 };
 
