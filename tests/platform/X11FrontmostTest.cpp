@@ -1,6 +1,7 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11FrontmostApplicationSource.h"
 #include "platform/x11/X11PermissionProbe.h"
+#include "support/TestWindow.h"
 #include "support/XvfbServer.h"
 
 #include <QTest>
@@ -16,36 +17,28 @@ class X11FrontmostTest : public QObject {
     Q_OBJECT
 
     test::XvfbServer server_;
-    std::vector<std::unique_ptr<test::RunningProgram>> windows_;
+    std::vector<std::unique_ptr<test::TestWindow>> windows_;
     int changes_ = 0;
 
     // A test window given the focus (activated, when a window manager runs).
     bool focusNewWindow(const char* windowClass, const QStringList& options = {},
                         const char* how = "windowactivate") {
         changes_ = 0;  // a window manager may activate the window once it is shown
-        windows_.push_back(std::make_unique<test::RunningProgram>(
-            QStringLiteral(THRUMWISE_TEST_WINDOW),
-            QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)} + options,
-            server_.clientEnvironment()));
-        // Its id ("0x...") is the first line it prints, once it asks to be mapped.
-        auto& window = *windows_.back();
-        const QString id =
-            window.waitForLines(QStringLiteral("0x")) ? window.lines().constFirst() : QString();
-        const auto xdotool = [&](const char* command) {
-            return server_.run(QStringLiteral("xdotool"),
-                               {QString::fromUtf8(command), QStringLiteral("--sync"), id});
-        };
-        return !id.isEmpty() && xdotool("windowmap") && xdotool(how);
+        windows_.push_back(std::make_unique<test::TestWindow>(
+            QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(),
+            QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)} + options));
+        const QString id = windows_.back()->id();
+        return !id.isEmpty() && server_.run(QStringLiteral("xdotool"),
+                                            QStringLiteral("windowmap --sync %1 %2 --sync %1")
+                                                .arg(id, QString::fromUtf8(how))
+                                                .split(u' '));
     }
 
 private Q_SLOTS:
     // Nothing polls here: each switch must be told by the server. A lost server
-    // means nothing in front and no permissions, not a crash; the new
-    // connection is listened to as the old one was. Without a window manager
-    // each move of the input focus is told. WM_CLASS names the application,
-    // Latin-1 by convention, so turned into UTF-8; the title its name. A closed
-    // window's id may come back for a new one, a root property in the wrong
-    // shape names no window, and a class set late counts.
+    // means nothing in front and no permissions; the new connection is heard as
+    // the old one was. WM_CLASS names the application, Latin-1 by convention;
+    // the title its name. A closed window's id may come back for a new one.
     void theActiveWindowIsToldAndDescribedAcrossALostServer() {
         QVERIFY(server_.start());
         X11Display display(server_.displayName().toStdString());
@@ -78,12 +71,11 @@ private Q_SLOTS:
         std::string latinOne = "Caf\xe9 M\xfcller";
         XClassHint hint{latinOne.data(), latinOne.data()};
         changes_ = 0;
-        XSetClassHint(writer.get(), windows_.at(0)->lines().constFirst().toULong(nullptr, 0),
-                      &hint);
+        XSetClassHint(writer.get(), windows_.at(0)->id().toULong(nullptr, 0), &hint);
         XFlush(writer.get());
         QTRY_VERIFY(changes_ > 0);
         QCOMPARE(front().bundleId, Id("Café Müller"));
-        windows_.at(0)->stop();
+        windows_.at(0)->close();
         QTRY_VERIFY(!source.frontmostApplication());  // openbox still names the closed window
         QVERIFY(focusNewWindow("Nameless", {QStringLiteral("--no-class")}));
         QTRY_COMPARE(front().localizedName, Id("Nameless"));
