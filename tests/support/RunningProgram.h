@@ -43,7 +43,7 @@ public:
 
     // True when it ended by itself with status 0.
     bool waitForExitSuccess() {
-        return QTest::qWaitFor([this] { return !isRunning(); }, patienceMs) && succeeded(true);
+        return QTest::qWaitFor([this] { return !isRunning(); }, patienceMs) && stop();
     }
     // SIGTERM, then SIGKILL; true when it ended on its own with status 0.
     bool stop() {
@@ -53,18 +53,14 @@ public:
             process_.kill();
             process_.waitForFinished(patienceMs);
         }
-        return succeeded(endedOnItsOwn);
-    }
-
-    QString transcript() { return u'\n' + lines().join(u'\n'); }
-
-private:
-    bool succeeded(bool endedOnItsOwn) {
         lines();
         return endedOnItsOwn && process_.exitStatus() == QProcess::NormalExit &&
                process_.exitCode() == 0;
     }
 
+    QString transcript() { return u'\n' + lines().join(u'\n'); }
+
+private:
     QProcess process_;
     QStringList lines_;
 };
