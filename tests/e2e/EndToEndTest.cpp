@@ -1,6 +1,5 @@
 // The real program beside both simulators, driven by xdotool as a player would
-// drive it. Each class's rules are its own suite's; here only what takes the
-// whole program.
+// drive it; only what takes the whole program.
 #include "support/Stage.h"
 
 using namespace thrumwise;

@@ -1,6 +1,5 @@
-// A minute of play at a player's fastest, the focus going between the game and
-// another window about every second. What the plug-in plays is counted in
-// advance; the program must also neither crash nor grow.
+// A minute of play at a player's fastest, switching windows every second: what
+// the plug-in plays is counted in advance, and the program must not grow.
 #include "support/Stage.h"
 
 #include <array>
