@@ -43,24 +43,22 @@ private Q_SLOTS:
     void launchingStartsEverythingInOrderThenThePollAndTheTrayAct() {
         test::AppStateFixture app;
         AppState& state = app.state();
-        test::LogRecorder& log = app.log;
+        Logger& logger = app.log.logger();
         test::FakeEventSource source;
-        InputMonitor inputMonitor{source, log.logger()};
+        InputMonitor inputMonitor{source, logger};
         FakePlatform platform;
         test::ManualTimerFactory timers;
-        AppMonitor appMonitor{
-            platform,
-            {[&]() -> const std::vector<GameProfile>& { return state.profiles(); },
-             noActiveProfile},
-            timers,
-            log.logger()};
+        AppMonitor appMonitor{platform,
+                              {std::bind_front(&AppState::profiles, &state), noActiveProfile},
+                              timers,
+                              logger};
         // The services it starts only say so.
-        AppDelegate delegate{{state, inputMonitor, appMonitor, platform, timers, log.logger(),
-                              std::bind_front(&Logger::log, &log.logger(), "(services)"),
-                              std::bind_front(&Logger::log, &log.logger(), "(update)")}};
+        AppDelegate delegate{{state, inputMonitor, appMonitor, platform, timers, logger,
+                              std::bind_front(&Logger::log, &logger, "(services)"),
+                              std::bind_front(&Logger::log, &logger, "(update)")}};
         delegate.applicationDidFinishLaunching();
         QCOMPARE(
-            log.lines(),  // the offscreen platform has no tray
+            app.log.lines(),  // the offscreen platform has no tray
             (Lines{"[Thrumwise] No system tray found; use the main window to control Thrumwise",
                    "[Thrumwise] Accessibility permissions required for input monitoring",
                    "(services)", "[InputMonitor] Started monitoring keyboard and mouse input",
@@ -101,9 +99,9 @@ private Q_SLOTS:
         QApplication::setPalette(light);
         QVERIFY(delegate.statusItem()->icon().cacheKey() != icon);
 
-        log.clear();
+        app.log.clear();
         delegate.applicationWillTerminate();
-        QCOMPARE(log.lines(),
+        QCOMPARE(app.log.lines(),
                  (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
     }
 };
