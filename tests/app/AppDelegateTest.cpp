@@ -24,7 +24,7 @@ struct FakePlatform final : PermissionProbe, FrontmostApplicationSource {
     bool isAccessibilityGranted() override { return accessibility; }
     bool isInputMonitoringGranted() override { return inputMonitoring; }
     std::optional<FrontmostApplication> frontmostApplication() override { return std::nullopt; }
-    bool accessibility = false;
+    bool accessibility = true;
     bool inputMonitoring = true;
 };
 
@@ -36,10 +36,9 @@ class AppDelegateTest : public QObject {
     static std::optional<std::string> noActiveProfile() { return std::nullopt; }
 
 private Q_SLOTS:
-    // Without accessibility the launch says so first. Each poll then reads
-    // accessibility and input monitoring, and starts capture or restarts it.
-    // The tray's check mark follows the switch, also when the main window flips
-    // it; its icon follows the desktop's colours.
+    // Each poll reads accessibility and input monitoring, and starts capture or
+    // restarts it. The tray's check mark follows the switch, also when the main
+    // window flips it; its icon follows the desktop's colours.
     void launchingStartsEverythingInOrderThenThePollAndTheTrayAct() {
         test::AppStateFixture app;
         AppState& state = app.state();
@@ -53,14 +52,17 @@ private Q_SLOTS:
                               timers,
                               logger};
         // The services it starts only say so.
-        AppDelegate delegate{{state, inputMonitor, appMonitor, platform, timers, logger,
-                              std::bind_front(&Logger::log, &logger, "(services)"),
-                              std::bind_front(&Logger::log, &logger, "(update)")}};
+        const auto says = [&](const char* text) {
+            return std::bind_front(&Logger::log, &logger, text);
+        };
+        const AppDelegate::Services services{
+            state,  inputMonitor, appMonitor,         platform,
+            timers, logger,       says("(services)"), says("(update)")};
+        AppDelegate delegate{services};
         delegate.applicationDidFinishLaunching();
         QCOMPARE(
             app.log.lines(),  // the offscreen platform has no tray
             (Lines{"[Thrumwise] No system tray found; use the main window to control Thrumwise",
-                   "[Thrumwise] Accessibility permissions required for input monitoring",
                    "(services)", "[InputMonitor] Started monitoring keyboard and mouse input",
                    "[AppMonitor] Started monitoring frontmost application", "(update)"}));
         QVERIFY(state.isInputMonitoringGranted());
@@ -99,6 +101,12 @@ private Q_SLOTS:
         QApplication::setPalette(light);
         QVERIFY(delegate.statusItem()->icon().cacheKey() != icon);
 
+        // Without accessibility a launch says so first.
+        platform.accessibility = false;
+        app.log.clear();
+        AppDelegate{services}.applicationDidFinishLaunching();
+        QCOMPARE(app.log.lines().at(1),
+                 "[Thrumwise] Accessibility permissions required for input monitoring");
         app.log.clear();
         delegate.applicationWillTerminate();
         QCOMPARE(app.log.lines(),
