@@ -28,106 +28,89 @@ struct FakePlatform final : PermissionProbe, FrontmostApplicationSource {
     bool inputMonitoring = true;
 };
 
-// The services the delegate starts log "(services)" and "(update)". Members
-// end in reverse: users before what they use.
-struct Rig {
-    test::AppStateFixture app;
-    AppState& state = app.state();
-    test::LogRecorder& log = app.log;
-    test::FakeEventSource source;
-    InputMonitor inputMonitor{source, log.logger()};
-    FakePlatform platform;
-    test::ManualTimerFactory timers;
-    std::optional<std::string> noActiveProfile;
-    AppMonitor appMonitor{platform,
-                          {[this]() -> const std::vector<GameProfile>& { return state.profiles(); },
-                           [this] {
-                               return noActiveProfile;
-                           }},
-                          timers,
-                          log.logger()};
-    AppDelegate delegate{{state, inputMonitor, appMonitor, platform, timers, log.logger(),
-                          [this] { log.logger().log("(services)"); },
-                          [this] {
-                              log.logger().log("(update)");
-                          }}};
-
-    // The lines it logged, but the tray's (the offscreen platform has none).
-    Lines launch() {
-        delegate.applicationDidFinishLaunching();
-        Lines lines = log.lines();
-        std::erase(lines,
-                   "[Thrumwise] No system tray found; use the main window to control Thrumwise");
-        log.clear();
-        return lines;
-    }
-};
-
 }  // namespace
 
 class AppDelegateTest : public QObject {
     Q_OBJECT
 
+    static std::optional<std::string> noActiveProfile() { return std::nullopt; }
+
 private Q_SLOTS:
-    // Without accessibility the launch says so first. Each poll then reads
-    // accessibility and input monitoring, and starts capture or restarts it.
-    void launchingStartsEverythingInOrderAndThePollRestartsCapture() {
-        Rig granted;
-        QCOMPARE(granted.launch(),
-                 (Lines{"(services)", "[InputMonitor] Started monitoring keyboard and mouse input",
-                        "[AppMonitor] Started monitoring frontmost application", "(update)"}));
-        QVERIFY(granted.state.isInputMonitoringGranted());
-        Rig rig;
-        rig.platform.accessibility = rig.platform.inputMonitoring = false;
-        rig.source.startSucceeds = false;
+    // Each poll reads accessibility and input monitoring, and starts capture or
+    // restarts it. The tray's check mark follows the switch, also when the main
+    // window flips it; its icon follows the desktop's colours.
+    void launchingStartsEverythingInOrderThenThePollAndTheTrayAct() {
+        test::AppStateFixture app;
+        AppState& state = app.state();
+        Logger& logger = app.log.logger();
+        test::FakeEventSource source;
+        InputMonitor inputMonitor{source, logger};
+        FakePlatform platform;
+        test::ManualTimerFactory timers;
+        AppMonitor appMonitor{platform,
+                              {std::bind_front(&AppState::profiles, &state), noActiveProfile},
+                              timers,
+                              logger};
+        // The services it starts only say so.
+        const auto says = [&](const char* text) {
+            return std::bind_front(&Logger::log, &logger, text);
+        };
+        const AppDelegate::Services services{
+            state,  inputMonitor, appMonitor,         platform,
+            timers, logger,       says("(services)"), says("(update)")};
+        AppDelegate delegate{services};
+        delegate.applicationDidFinishLaunching();
         QCOMPARE(
-            rig.launch().front(),
-            std::string("[Thrumwise] Accessibility permissions required for input monitoring"));
-        QVERIFY(!rig.state.isInputMonitoringGranted());
-        rig.source.startSucceeds = true;
+            app.log.lines(),  // the offscreen platform has no tray
+            (Lines{"[Thrumwise] No system tray found; use the main window to control Thrumwise",
+                   "(services)", "[InputMonitor] Started monitoring keyboard and mouse input",
+                   "[AppMonitor] Started monitoring frontmost application", "(update)"}));
+        QVERIFY(state.isInputMonitoringGranted());
+        source.lose();
         for (const auto& [accessibility, inputMonitoring, starts, stops] :
              std::vector<std::tuple<bool, bool, int, int>>{
                  {false, false, 1, 0},  // not trusted: capture left alone
-                 {true, false, 2, 0},   // trusted, no capture yet: start
+                 {true, false, 2, 0},   // trusted, no capture: start
                  {true, false, 2, 0},   // capture running, input monitoring still missing
                  {true, true, 3, 1},    // granted since the last check: restart once
                  {true, true, 3, 1},
                  {false, true, 3, 1},  // revoked: reflected, capture left alone
              }) {
-            rig.platform.accessibility = accessibility;
-            rig.platform.inputMonitoring = inputMonitoring;
-            rig.timers.at(1).tick();  // 0 is the frontmost poll, started first
+            platform.accessibility = accessibility;
+            platform.inputMonitoring = inputMonitoring;
+            timers.at(1).tick();  // 0 is the frontmost poll, started first
             QCoreApplication::sendPostedEvents();
-            QVERIFY(rig.source.startCount == starts && rig.source.stopCount == stops);
-            QVERIFY(rig.state.isAccessibilityGranted() == accessibility &&
-                    rig.state.isInputMonitoringGranted() == inputMonitoring);
+            QVERIFY(source.startCount == starts && source.stopCount == stops);
+            QVERIFY(state.isAccessibilityGranted() == accessibility &&
+                    state.isInputMonitoringGranted() == inputMonitoring);
         }
-        rig.log.clear();
-        rig.delegate.applicationWillTerminate();
-        QCOMPARE(rig.log.lines(),
-                 (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
-    }
 
-    // The check mark follows the switch, also when the main window flips it;
-    // the icon follows the desktop's colours.
-    void theTrayFlipsTheSwitchAndAsksForTheWindows() {
-        Rig rig;
-        rig.launch();
-        const QList<QAction*> items = rig.delegate.statusMenu()->actions();
+        const QList<QAction*> items = delegate.statusMenu()->actions();
         items.at(0)->trigger();
-        QVERIFY(!rig.state.isEnabled() && !items.at(0)->isChecked());
-        rig.state.setEnabled(true);
+        QVERIFY(!state.isEnabled() && !items.at(0)->isChecked());
+        state.setEnabled(true);
         QVERIFY(items.at(0)->isChecked());
-        QSignalSpy main(&rig.delegate, &AppDelegate::mainWindowRequested);
-        QSignalSpy settings(&rig.delegate, &AppDelegate::settingsRequested);
+        QSignalSpy main(&delegate, &AppDelegate::mainWindowRequested);
+        QSignalSpy settings(&delegate, &AppDelegate::settingsRequested);
         items.at(2)->trigger();
         items.at(3)->trigger();
         QVERIFY(main.count() == 1 && settings.count() == 1);
-        const qint64 icon = rig.delegate.statusItem()->icon().cacheKey();
+        const qint64 icon = delegate.statusItem()->icon().cacheKey();
         QPalette light = QApplication::palette();
         light.setColor(QPalette::WindowText, Qt::white);
         QApplication::setPalette(light);
-        QVERIFY(rig.delegate.statusItem()->icon().cacheKey() != icon);
+        QVERIFY(delegate.statusItem()->icon().cacheKey() != icon);
+
+        // Without accessibility a launch says so first.
+        platform.accessibility = false;
+        app.log.clear();
+        AppDelegate{services}.applicationDidFinishLaunching();
+        QCOMPARE(app.log.lines().at(1),
+                 "[Thrumwise] Accessibility permissions required for input monitoring");
+        app.log.clear();
+        delegate.applicationWillTerminate();
+        QCOMPARE(app.log.lines(),
+                 (Lines{"[InputMonitor] Stopped monitoring", "[AppMonitor] Stopped monitoring"}));
     }
 };
 

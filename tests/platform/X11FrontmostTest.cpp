@@ -28,76 +28,26 @@ class X11FrontmostTest : public QObject {
             QStringLiteral(THRUMWISE_TEST_WINDOW), server_.clientEnvironment(),
             QStringList{QStringLiteral("--class"), QString::fromUtf8(windowClass)} + options));
         const QString id = windows_.back()->id();
-        const auto xdotool = [&](const char* command) {
-            return server_.run(QStringLiteral("xdotool"),
-                               {QString::fromUtf8(command), QStringLiteral("--sync"), id});
-        };
-        return !id.isEmpty() && xdotool("windowmap") && xdotool(how);
-    }
-    // Another client writes what it likes, as any client may.
-    void write(const std::function<void(Display*)>& change) {
-        Display* writer = XOpenDisplay(server_.displayName().toUtf8().constData());
-        QVERIFY(writer);
-        changes_ = 0;
-        change(writer);
-        XCloseDisplay(writer);
+        return !id.isEmpty() && server_.run(QStringLiteral("xdotool"),
+                                            QStringLiteral("windowmap --sync %1 %2 --sync %1")
+                                                .arg(id, QString::fromUtf8(how))
+                                                .split(u' '));
     }
 
 private Q_SLOTS:
-    void cleanup() {
-        windows_.clear();
-        server_.kill();
-    }
-
-    // Nothing polls here: each switch must be told by the server. WM_CLASS
-    // names the application, Latin-1 by convention, so turned into UTF-8; the
-    // title its name. A closed window's id may come back for a new one, a root
-    // property in the wrong shape names no window, and a class set late counts.
-    void theActiveWindowIsToldAndDescribed() {
-        QVERIFY(server_.start() && server_.startWindowManager());
-        X11Display display(server_.displayName().toStdString());
-        X11FrontmostApplicationSource source(display);
-        source.setChangeHandler([this] { ++changes_; });
-        const auto front = [&] {
-            return source.frontmostApplication().value_or(FrontmostApplication{});
-        };
-        QVERIFY(focusNewWindow("Arena", {QStringLiteral("--title"), QStringLiteral("Ünïcode")}));
-        QTRY_VERIFY(changes_ > 0);
-        QVERIFY(front().bundleId == Id("Arena") && front().localizedName == Id("Ünïcode"));
-        write([&](Display* writer) {
-            std::string latinOne = "Caf\xe9 M\xfcller";
-            XClassHint hint{latinOne.data(), latinOne.data()};
-            XSetClassHint(writer, windows_.at(0)->id().toULong(nullptr, 0), &hint);
-        });
-        QTRY_VERIFY(changes_ > 0);
-        QCOMPARE(front().bundleId, Id("Café Müller"));
-        windows_.at(0)->close();
-        QTRY_VERIFY(!source.frontmostApplication());  // openbox still names the closed window
-        QVERIFY(focusNewWindow("Nameless", {QStringLiteral("--no-class")}));
-        QTRY_COMPARE(front().localizedName, Id("Nameless"));
-        QCOMPARE(front().bundleId, std::nullopt);
-        write([](Display* writer) {
-            const unsigned char oneByte = 0x41;
-            XChangeProperty(writer, DefaultRootWindow(writer),
-                            XInternAtom(writer, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 8,
-                            PropModeReplace, &oneByte, 1);
-        });
-        QTRY_VERIFY(changes_ > 0);
-        QCOMPARE(front().localizedName, Id("Nameless"));
-        QVERIFY(
-            focusNewWindow("LateGame", {QStringLiteral("--class-delay"), QStringLiteral("300")}));
-        QTRY_COMPARE(front().bundleId, Id("LateGame"));
-    }
-
-    // A lost server means nothing in front and no permissions, not a crash. The
-    // new connection is listened to as the old one was; without a window
-    // manager each move of the input focus is told.
-    void aLostServerMeansNothingUntilItIsBack() {
+    // Nothing polls here: each switch must be told by the server. A lost server
+    // means nothing in front and no permissions; the new connection is heard as
+    // the old one was. WM_CLASS names the application, Latin-1 by convention;
+    // the title its name. A closed window's id may come back for a new one.
+    void theActiveWindowIsToldAndDescribedAcrossALostServer() {
         QVERIFY(server_.start());
         X11Display display(server_.displayName().toStdString());
         X11FrontmostApplicationSource source(display);
         X11PermissionProbe probe(display);
         source.setChangeHandler([this] { ++changes_; });
+        const auto front = [&] {
+            return source.frontmostApplication().value_or(FrontmostApplication{});
+        };
         QVERIFY(probe.isAccessibilityGranted() && probe.isInputMonitoringGranted());
         server_.kill();
         QVERIFY(!source.frontmostApplication() && !probe.isAccessibilityGranted());
@@ -107,8 +57,39 @@ private Q_SLOTS:
         for (const char* windowClass : {"First", "Second"}) {
             QVERIFY(focusNewWindow(windowClass, {}, "windowfocus"));
             QTRY_VERIFY(changes_ > 0);
-            QCOMPARE(source.frontmostApplication()->bundleId, Id(windowClass));
+            QCOMPARE(front().bundleId, Id(windowClass));
         }
+        windows_.clear();
+
+        QVERIFY(server_.startWindowManager());
+        QVERIFY(focusNewWindow("Arena", {QStringLiteral("--title"), QStringLiteral("Ünïcode")}));
+        QTRY_VERIFY(changes_ > 0);
+        QVERIFY(front().bundleId == Id("Arena") && front().localizedName == Id("Ünïcode"));
+        // Another client writes what it likes, as any client may.
+        const std::unique_ptr<Display, int (*)(Display*)> writer(
+            XOpenDisplay(server_.displayName().toUtf8().constData()), XCloseDisplay);
+        std::string latinOne = "Caf\xe9 M\xfcller";
+        XClassHint hint{latinOne.data(), latinOne.data()};
+        changes_ = 0;
+        XSetClassHint(writer.get(), windows_.at(0)->id().toULong(nullptr, 0), &hint);
+        XFlush(writer.get());
+        QTRY_VERIFY(changes_ > 0);
+        QCOMPARE(front().bundleId, Id("Café Müller"));
+        windows_.at(0)->close();
+        QTRY_VERIFY(!source.frontmostApplication());  // openbox still names the closed window
+        QVERIFY(focusNewWindow("Nameless", {QStringLiteral("--no-class")}));
+        QTRY_COMPARE(front().localizedName, Id("Nameless"));
+        QCOMPARE(front().bundleId, std::nullopt);
+        changes_ = 0;
+        XChangeProperty(writer.get(), DefaultRootWindow(writer.get()),
+                        XInternAtom(writer.get(), "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>("A"), 1);
+        XFlush(writer.get());
+        QTRY_VERIFY(changes_ > 0);
+        QCOMPARE(front().localizedName, Id("Nameless"));
+        QVERIFY(
+            focusNewWindow("LateGame", {QStringLiteral("--class-delay"), QStringLiteral("300")}));
+        QTRY_COMPARE(front().bundleId, Id("LateGame"));
     }
 };
 

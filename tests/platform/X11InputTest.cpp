@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include <QTemporaryDir>
 #include <QTest>
 // After Qt's headers: Xlib's macros clash with Qt's names.
 #include <X11/Xlib.h>
@@ -45,29 +44,21 @@ class X11InputTest : public QObject {
     void expectEvents(const char* expected) {
         const QStringList list = QString::fromUtf8(expected).split(u' ');
         QTRY_COMPARE(events_.size(), list.size());
-        QCOMPARE(events_, list);
-        events_.clear();
+        QCOMPARE(std::exchange(events_, {}), list);
+    }
+    void newSource(const QString& displayName) {
+        source_ = std::make_unique<X11GlobalEventSource>(displayName.toStdString(), log_.logger());
     }
 
 private Q_SLOTS:
-    void init() {
+    // X keycodes for the left Control (held before the start), A, both Shifts,
+    // the right Control, Alt and Super, F5, Print Screen (no Mac key); the wheel
+    // (4) gives nothing. Under XWayland the focus goes to None, or PointerRoot
+    // over no X window, when a Wayland window takes the keyboard, and releases
+    // never reach X: everything held is released then, once.
+    void eventsCarryMacKeyCodesAndModifiersOnceEachUntilTheFocusOrDisplayIsLost() {
         QVERIFY(server_.start());
-        log_.clear();
-        events_.clear();
-        losses_ = 0;
-        source_ = std::make_unique<X11GlobalEventSource>(server_.displayName().toStdString(),
-                                                         log_.logger());
-    }
-    void cleanup() {
-        source_.reset();
-        server_.kill();
-    }
-
-    // By key position: X keycodes for the left Control (held before the start),
-    // A, both Shifts, the right Control, Alt and Super, F5, Print Screen (no Mac
-    // key). Only the master devices are heard: nothing twice. The wheel (4) gives
-    // nothing. A lost display is reported once, and the next start listens again.
-    void eventsCarryMacKeyCodesAndModifierFlagsOncePerPressUntilTheDisplayIsLost() {
+        newSource(server_.displayName());
         xdotool("keydown 37");
         QVERIFY(record());
         xdotool("key 38 keyup 37 keydown 50 keydown 62 keyup 50 key 38 keyup 62");
@@ -76,6 +67,29 @@ private Q_SLOTS:
         expectEvents(
             "d0c u0c m59 m56s m60s m56s d0s u0s m60 m62c m61co m54cok d96cok u96cok "
             "m54co m61c m62 L l R r O o d53 u53");
+
+        {  // closed before the server goes
+            const std::unique_ptr<Display, int (*)(Display*)> mover(
+                XOpenDisplay(server_.displayName().toLocal8Bit().constData()), XCloseDisplay);
+            const Window window = XCreateSimpleWindow(mover.get(), XDefaultRootWindow(mover.get()),
+                                                      0, 0, 200, 200, 0, 0, 0);
+            XMapWindow(mover.get(), window);
+            const auto focus = [&](Window to) {
+                XSetInputFocus(mover.get(), to, RevertToNone, CurrentTime);
+                XSync(mover.get(), False);
+            };
+            focus(window);
+            xdotool("mousemove 100 100 keydown 50 keydown 38 mousedown 2");
+            focus(PointerRoot);  // over a window: still in X
+            focus(None);
+            focus(window);
+            focus(None);  // nothing is held any more
+            xdotool("keyup 38 keyup 50 mouseup 2 keydown 39 mousemove 600 600");
+            focus(PointerRoot);
+            xdotool("keyup 39");
+            expectEvents("m56s d0s Os u0s! m56! o! u0 m56 o d1 u1! u1");
+        }
+
         server_.kill();
         QTRY_COMPARE(losses_, 1);
         const std::vector<std::string> lost{
@@ -88,49 +102,8 @@ private Q_SLOTS:
         source_->stop();
         QCoreApplication::processEvents();
         QVERIFY(losses_ == 1 && log_.lines() == lost);
-        // A socket path of its own, so that no other server can be listening there.
-        const QTemporaryDir folder;
-        source_ = std::make_unique<X11GlobalEventSource>(
-            folder.filePath(QStringLiteral("no-server:0")).toStdString(), log_.logger());
+        newSource(QStringLiteral("/no/such/folder/x:0"));  // a socket path nothing listens on
         QVERIFY(!record());
-    }
-
-    // Under XWayland the focus goes to None, or to PointerRoot over no X window,
-    // when a Wayland window takes the keyboard, and the releases never reach X:
-    // everything held is released then, once, keys before buttons. Releases a
-    // plain X server still delivers afterwards come as usual.
-    void whenTheFocusLeavesXEverythingHeldIsReleasedOnce() {
-        const std::unique_ptr<Display, int (*)(Display*)> mover(
-            XOpenDisplay(server_.displayName().toLocal8Bit().constData()), XCloseDisplay);
-        QVERIFY(mover);
-        const Window window = XCreateSimpleWindow(mover.get(), XDefaultRootWindow(mover.get()), 0,
-                                                  0, 200, 200, 0, 0, 0);
-        XMapWindow(mover.get(), window);
-        const auto focus = [&](Window to) {
-            XSetInputFocus(mover.get(), to, RevertToNone, CurrentTime);
-            XSync(mover.get(), False);
-        };
-        focus(window);
-        QVERIFY(record());
-        xdotool("mousemove 100 100 keydown 50 keydown 38 mousedown 1 mousedown 2");
-        expectEvents("m56s d0s Ls Os");
-        focus(None);
-        expectEvents("u0s! m56! l! o!");
-        focus(window);
-        focus(None);  // nothing is held any more
-        xdotool("keyup 38 keyup 50 mouseup 1 mouseup 2");
-        expectEvents("u0 m56 l o");
-        // PointerRoot sends keys to the window under the pointer: the focus has
-        // left only when that is no window.
-        focus(window);
-        xdotool("keydown 38");
-        focus(PointerRoot);
-        xdotool("keydown 39 mousemove 600 600");
-        expectEvents("d0 d1");
-        focus(window);
-        focus(PointerRoot);
-        expectEvents("u0! u1!");
-        xdotool("keyup 38 keyup 39");
     }
 };
 

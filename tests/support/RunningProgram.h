@@ -17,9 +17,8 @@ public:
     RunningProgram(const QString& program, const QStringList& arguments,
                    const QProcessEnvironment& environment, bool showErrors = true) {
         process_.setProcessEnvironment(environment);
-        if (showErrors) {
-            process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        } else {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!showErrors) {
             process_.setStandardErrorFile(QProcess::nullDevice());
         }
         process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
@@ -27,17 +26,13 @@ public:
         process_.waitForStarted();
     }
     ~RunningProgram() { stop(); }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
 
     bool isRunning() const { return process_.state() != QProcess::NotRunning; }
     qint64 processId() const { return process_.processId(); }
 
     const QStringList& lines() {
-        pending_ += process_.readAllStandardOutput();
-        for (qsizetype end = pending_.indexOf('\n'); end >= 0; end = pending_.indexOf('\n')) {
-            lines_.append(QString::fromUtf8(pending_.left(end)));
-            pending_.remove(0, end + 1);
+        while (process_.canReadLine()) {
+            lines_.append(QString::fromUtf8(process_.readLine().chopped(1)));
         }
         return lines_;
     }
@@ -48,33 +43,25 @@ public:
 
     // True when it ended by itself with status 0.
     bool waitForExitSuccess() {
-        return QTest::qWaitFor([this] { return !isRunning(); }, patienceMs) && succeeded(true);
+        return QTest::qWaitFor([this] { return !isRunning(); }, patienceMs) && stop();
     }
     // SIGTERM, then SIGKILL; true when it ended on its own with status 0.
     bool stop() {
-        bool endedOnItsOwn = true;
-        if (isRunning()) {
-            process_.terminate();
-            if (!process_.waitForFinished(patienceMs)) {
-                endedOnItsOwn = false;
-                process_.kill();
-                process_.waitForFinished(patienceMs);
-            }
+        process_.terminate();
+        const bool endedOnItsOwn = !isRunning() || process_.waitForFinished(patienceMs);
+        if (!endedOnItsOwn) {
+            process_.kill();
+            process_.waitForFinished(patienceMs);
         }
-        return succeeded(endedOnItsOwn);
-    }
-
-    QString transcript() { return u'\n' + lines().join(u'\n'); }
-
-private:
-    bool succeeded(bool endedOnItsOwn) {
         lines();
         return endedOnItsOwn && process_.exitStatus() == QProcess::NormalExit &&
                process_.exitCode() == 0;
     }
 
+    QString transcript() { return u'\n' + lines().join(u'\n'); }
+
+private:
     QProcess process_;
-    QByteArray pending_;
     QStringList lines_;
 };
 

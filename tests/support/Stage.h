@@ -4,45 +4,48 @@
 #include "model/ProfileCoding.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SampleProfiles.h"
-#include "support/SimulatorProcess.h"
-#include "support/TestWindow.h"
 #include "support/XvfbServer.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 // Verifies, and on failure shows what the program printed.
 #define VERIFY_SEEN(program, condition) QVERIFY2(condition, qPrintable((program).transcript()))
 
 namespace thrumwise::test {
 
-inline QByteArray gameProfile(std::vector<KeyMapping> mappings) {
-    return QByteArray::fromStdString(
-        encodeProfiles({profile("GAME", "E2E Game", "ThrumwiseE2EGame", std::move(mappings))}));
-}
-
-// One player's machine: a private display with openbox, both simulators on
-// free ports, a throw-away home so that the user's own files and running
-// copies are never touched, and game windows. The display ends last.
+// One player's machine: a private display with openbox, both simulators, a
+// throw-away home so that the user's own files and running copies are never
+// touched, and game windows. The display ends last.
 class Stage {
 public:
     bool start() {
-        if (!home_.isValid() || !server_.start() || !server_.startWindowManager() ||
-            !QDir().mkpath(home("runtime"))) {
+        if (!home_.isValid() || !runtime_.isValid() || !server_.start() ||
+            !server_.startWindowManager()) {
             return false;
         }
-        // Qt refuses a runtime folder that others may enter.
-        QFile::setPermissions(home("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        plugin_.emplace(QStringLiteral(THRUMWISE_PLUGIN_SIM), environment());
-        companion_.emplace(QStringLiteral(THRUMWISE_COMPANION_SIM), environment());
-        return plugin_->port() != 0 && companion_->port() != 0;
+        environment_ = server_.clientEnvironment();
+        environment_.insert(QStringLiteral("HOME"), home_.path());
+        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"), home("config"));
+        environment_.insert(QStringLiteral("XDG_DATA_HOME"), home("data"));
+        environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        environment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                            QStringLiteral("unix:path=") + home("no-bus"));
+        environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // No update check leaves the machine.
+        environment_.insert(QStringLiteral("THRUMWISE_UPDATE_URL"),
+                            QStringLiteral("http://127.0.0.1:%1").arg(closedPort_.port()));
+        environment_.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        plugin_.emplace(QStringLiteral(THRUMWISE_PLUGIN_SIM), kOnAFreePort, environment_);
+        companion_.emplace(QStringLiteral(THRUMWISE_COMPANION_SIM), kOnAFreePort, environment_);
+        return tellPort(*plugin_, "THRUMWISE_PLUGIN_PORT") &&
+               tellPort(*companion_, "THRUMWISE_COMPANION_PORT");
     }
 
-    QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
     // The effects the plug-in was asked to play, sorted: each travels on its own.
     QStringList effects() {
-        QStringList found = plugin_->program().linesContaining(QStringLiteral(" effect "));
+        QStringList found = plugin_->linesContaining(QStringLiteral(" effect "));
         found.replaceInStrings(QRegularExpression(QStringLiteral("^.* effect ")), QString());
         found.sort();
         return found;
@@ -52,32 +55,28 @@ public:
         return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
                file.write(bytes) == bytes.size();
     }
-    bool writeProfiles(const QByteArray& bytes) const {
-        return writeFile("data/Thrumwise/profiles.json", bytes);
+    // One profile, for the game window's class.
+    bool writeProfiles(std::vector<KeyMapping> mappings) const {
+        return writeFile(kProfiles,
+                         QByteArray::fromStdString(encodeProfiles({profile(
+                             "GAME", "E2E Game", "ThrumwiseE2EGame", std::move(mappings))})));
     }
     // Saved by renaming a whole file, so never read half-written.
     std::vector<GameProfile> savedProfiles() const {
-        QFile file(home("data/Thrumwise/profiles.json"));
+        QFile file(home(kProfiles));
         return file.open(QIODevice::ReadOnly) ? decodeProfiles(file.readAll().toStdString())
                                               : std::vector<GameProfile>();
     }
 
     std::unique_ptr<RunningProgram> startThrumwise() const {
-        QProcessEnvironment variables = environment();
-        variables.insert(QStringLiteral("THRUMWISE_PLUGIN_PORT"), QString::number(plugin_->port()));
-        variables.insert(QStringLiteral("THRUMWISE_COMPANION_PORT"),
-                         QString::number(companion_->port()));
-        variables.insert(QStringLiteral("THRUMWISE_UPDATE_URL"),
-                         QStringLiteral("http://127.0.0.1:%1").arg(closedPort_.port()));
         return std::make_unique<RunningProgram>(QStringLiteral(THRUMWISE_APP), QStringList(),
-                                                variables);
+                                                environment_);
     }
-    // Waits until it watches the focus and shows its main window, so that the
-    // window cannot take the focus from a game later.
+    // Until it watches the focus and shows its main window, which must not take the focus later.
     bool launch(std::unique_ptr<RunningProgram>& app) const {
         app = startThrumwise();
         return app->waitForLines(QStringLiteral("[AppMonitor] Started monitoring")) &&
-               !waitForWindows(mainWindowOf(*app)).isEmpty();
+               !waitForWindow(mainWindowOf(*app)).isEmpty();
     }
     // A window of the program by its title, spaces as dots.
     static QString mainWindowOf(const RunningProgram& app,
@@ -85,28 +84,26 @@ public:
         return QStringLiteral("--pid %1 --name ^%2$").arg(app.processId()).arg(title);
     }
 
-    // The first visible window that meets every condition once there are
-    // `count` of them, an empty text for none; a null text when they do not come.
-    QString waitForWindows(const QString& conditions, int count = 1) const {
-        QStringList found;
-        const auto search = [&] {
-            const auto xdotool =
-                startXdotool(QStringLiteral("search --all --onlyvisible ") + conditions);
-            static_cast<void>(xdotool->waitForExitSuccess());  // a failure when it finds none
-            found = xdotool->lines();
-            return found.size() == count;
-        };
-        return QTest::qWaitFor(search, RunningProgram::patienceMs)
-                   ? found.value(0, QStringLiteral(""))
-                   : QString();
+    // The first visible window that meets every condition; empty when none comes.
+    QString waitForWindow(const QString& conditions) const {
+        QString found;
+        static_cast<void>(QTest::qWaitFor(
+            [&] {
+                const auto search =
+                    startXdotool(QStringLiteral("search --all --onlyvisible ") + conditions);
+                static_cast<void>(search->waitForExitSuccess());  // a failure when it finds none
+                return !(found = search->lines().value(0)).isEmpty();
+            },
+            RunningProgram::patienceMs));
+        return found;
     }
 
     // Opens a test window of this class and gives it the focus once shown.
     QString openWindow(const QString& windowClass) {
-        windows_.push_back(
-            std::make_unique<TestWindow>(QStringLiteral(THRUMWISE_TEST_WINDOW), environment(),
-                                         QStringList{QStringLiteral("--class"), windowClass}));
-        const QString window = waitForWindows(QStringLiteral("--class ^%1$").arg(windowClass));
+        windows_.push_back(std::make_unique<RunningProgram>(
+            QStringLiteral(THRUMWISE_TEST_WINDOW),
+            QStringList{QStringLiteral("--class"), windowClass}, environment_));
+        const QString window = waitForWindow(QStringLiteral("--class ^%1$").arg(windowClass));
         return focus(window) ? window : QString();
     }
     bool xdotool(const QString& command) const {
@@ -115,7 +112,7 @@ public:
     // Input that goes on beside other input: the caller waits for its end.
     std::unique_ptr<RunningProgram> startXdotool(const QString& command) const {
         return std::make_unique<RunningProgram>(QStringLiteral("xdotool"), command.split(u' '),
-                                                server_.clientEnvironment());
+                                                environment_);
     }
     bool focus(const QString& window) const {
         return !window.isEmpty() &&
@@ -124,25 +121,26 @@ public:
     }
 
 private:
-    QProcessEnvironment environment() const {
-        QProcessEnvironment variables = server_.clientEnvironment();
-        variables.insert(QStringLiteral("HOME"), home_.path());
-        variables.insert(QStringLiteral("XDG_CONFIG_HOME"), home("config"));
-        variables.insert(QStringLiteral("XDG_DATA_HOME"), home("data"));
-        variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), home("runtime"));
-        variables.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                         QStringLiteral("unix:path=") + home("no-bus"));
-        variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        variables.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        return variables;
+    static constexpr const char* kProfiles = "data/Thrumwise/profiles.json";
+    inline static const QStringList kOnAFreePort{QStringLiteral("--port"), QStringLiteral("0")};
+
+    QString home(const char* path) const { return home_.filePath(QString::fromUtf8(path)); }
+    // A simulator's first line tells its port.
+    bool tellPort(RunningProgram& simulator, const char* variable) {
+        simulator.waitForLines(QStringLiteral(" listening on http://127.0.0.1:"));
+        const QString port = simulator.lines().value(0).trimmed().section(u':', -1);
+        environment_.insert(QString::fromUtf8(variable), port);
+        return port.toUShort() != 0;
     }
 
     XvfbServer server_;
     QTemporaryDir home_;
-    RefusingPort closedPort_;  // no update check leaves the machine
-    std::optional<SimulatorProcess> plugin_;
-    std::optional<SimulatorProcess> companion_;
-    std::vector<std::unique_ptr<TestWindow>> windows_;
+    QTemporaryDir runtime_;  // Qt refuses a runtime folder that others may enter
+    RefusingPort closedPort_;
+    QProcessEnvironment environment_;
+    std::optional<RunningProgram> plugin_;
+    std::optional<RunningProgram> companion_;
+    std::vector<std::unique_ptr<RunningProgram>> windows_;
 };
 
 }  // namespace thrumwise::test

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -29,21 +28,18 @@ public:
     }
     bool restart() { return displayNumber_ >= 0 && launch(displayNumber_); }
 
-    // openbox runs its start-up command once it manages the screen.
+    // openbox runs its start-up command once it manages the screen; the
+    // command's output is openbox's.
     bool startWindowManager() {
-        const QString marker = home_.filePath(QStringLiteral("openbox-ready"));
-        QFile::remove(marker);
         QProcessEnvironment environment = clientEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path());
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), home_.path());
         windowManager_ = std::make_unique<RunningProgram>(
             QStringLiteral("openbox"),
             QStringList{QStringLiteral("--sm-disable"), QStringLiteral("--startup"),
-                        QStringLiteral("touch ") + marker},
+                        QStringLiteral("echo managing")},
             environment, false);
-        return QTest::qWaitFor(
-                   [&] { return QFile::exists(marker) || !windowManager_->isRunning(); }, 15000) &&
-               windowManager_->isRunning();
+        return windowManager_->waitForLines(QStringLiteral("managing"));
     }
 
     QString displayName() const { return QStringLiteral(":%1").arg(displayNumber_); }
@@ -58,8 +54,8 @@ public:
     }
 
 private:
-    // Xvfb prints the display number once it accepts clients, and exits at
-    // once when another server has the number.
+    // Xvfb prints the display number once it accepts clients, and nothing
+    // when another server has the number.
     bool launch(int displayNumber) {
         kill();
         displayNumber_ = displayNumber;
@@ -69,9 +65,8 @@ private:
                     QStringLiteral(" -displayfd 1 -noreset -nolisten tcp -screen 0 1280x1024x24"))
                 .split(u' '),
             QProcessEnvironment::systemEnvironment(), false);
-        return QTest::qWaitFor([&] { return !server_->lines().isEmpty() || !server_->isRunning(); },
-                               15000) &&
-               server_->isRunning() && server_->lines().constFirst().toInt() == displayNumber;
+        return server_->waitForLines(QString()) &&
+               server_->lines().constFirst().toInt() == displayNumber;
     }
 
     QTemporaryDir home_;  // openbox's configuration and cache
