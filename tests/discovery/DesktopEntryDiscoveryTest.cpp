@@ -20,16 +20,13 @@ private Q_SLOTS:
             u"steam_app_570 | Dota L | dota; editor | Bearbeiter | /e.png; kde4-konsole | "
             "Konsole | terminal; d1-d2-deep | deep | ; Pin | Pinball | pinball; Pin | Pinball 2 "
             "| other; viewer | Viewer | "_s);
-        QStringList picked;
-        for (const char* path :
-             {"usr/applications/kde4/konsole.desktop", "elsewhere/kde4/konsole.desktop",
-              "local/applications/nodisplay.desktop", "usr/applications/link.desktop",
-              "usr/applications"}) {
-            picked.append(test::describe(
-                desktop.desktopEntries.readPicked(desktop.root + u'/' + QLatin1StringView(path))));
-        }
-        QCOMPARE(picked.join(u"; "_s),
-                 u"kde4-konsole | Masked; konsole | Konsole; nodisplay | No Display; ; "_s);
+        QCOMPARE(
+            test::pick(
+                desktop.root, &DesktopEntryDiscovery::readPicked, desktop.desktopEntries,
+                {u"usr/applications/kde4/konsole.desktop"_s, u"elsewhere/kde4/konsole.desktop"_s,
+                 u"local/applications/nodisplay.desktop"_s, u"usr/applications/link.desktop"_s,
+                 u"usr/applications"_s}),
+            u"kde4-konsole | Masked; konsole | Konsole; nodisplay | No Display; ; "_s);
     }
 };
 

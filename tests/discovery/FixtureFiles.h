@@ -4,6 +4,7 @@
 #include "discovery/SteamGameDiscovery.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -51,6 +52,15 @@ inline QString describe(const std::vector<InstalledApp>& apps, const QString& ro
 
 inline QString describe(const std::optional<InstalledApp>& app, const QString& root = {}) {
     return app ? describe(std::vector<InstalledApp>{*app}, root) : QString();
+}
+
+// What the reader makes of each path below `root`, described and joined.
+inline QString pick(const QString& root, auto read, const auto& reader, const QStringList& paths) {
+    QStringList found;
+    for (const QString& path : paths) {
+        found.append(describe(std::invoke(read, reader, root + u'/' + path)));
+    }
+    return found.join(u"; "_s);
 }
 
 // A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr") whose

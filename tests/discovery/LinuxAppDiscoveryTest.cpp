@@ -14,14 +14,10 @@ private Q_SLOTS:
                  u"editor | Bearbeiter; steam_app_10 | Counter-Strike \"GO\"; d1-d2-deep | deep; "
                  "steam_app_570 | Dota L; steam_app_99 | Extra Game; kde4-konsole | Konsole; "
                  "steam_app_77 | Old Game; Pin | Pinball; viewer | Viewer"_s);
-        QStringList picked;
-        for (const QString& path :
-             {u"My.apple.app"_s, u"local/applications/nodisplay.desktop"_s,
-              desktop.steam + u"appmanifest_570.acf"_s, u"Blank.app"_s, u"elsewhere/notes.txt"_s}) {
-            picked.append(
-                test::describe(desktop.discovery.readPickedApp(desktop.root + u'/' + path)));
-        }
-        QCOMPARE(picked.join(u"; "_s),
+        QCOMPARE(test::pick(desktop.root, &AppCatalog::readPickedApp, desktop.discovery,
+                            {u"My.apple.app"_s, u"local/applications/nodisplay.desktop"_s,
+                             desktop.steam + u"appmanifest_570.acf"_s, u"Blank.app"_s,
+                             u"elsewhere/notes.txt"_s}),
                  u"my | My.apple; nodisplay | No Display; steam_app_570 | Dota 2; ; "_s);
     }
 

@@ -12,14 +12,11 @@ private Q_SLOTS:
         QCOMPARE(test::describe(desktop.steamGames.scan()),
                  u"steam_app_10 | Counter-Strike \"GO\"; steam_app_570 | Dota 2; "
                  "steam_app_99 | Extra Game; steam_app_77 | Old Game"_s);
-        QStringList picked;
-        for (const QString& path :
-             {u"Old/steamapps/appmanifest_77.acf"_s, desktop.steam + u"appmanifest_x.acf"_s,
-              desktop.steam + u"libraryfolders.vdf"_s}) {
-            picked.append(
-                test::describe(desktop.steamGames.readManifest(desktop.root + u'/' + path)));
-        }
-        QCOMPARE(picked.join(u"; "_s), u"steam_app_77 | Old Game; ; "_s);
+        QCOMPARE(test::pick(
+                     desktop.root, &SteamGameDiscovery::readManifest, desktop.steamGames,
+                     {u"Old/steamapps/appmanifest_77.acf"_s, desktop.steam + u"appmanifest_x.acf"_s,
+                      desktop.steam + u"libraryfolders.vdf"_s}),
+                 u"steam_app_77 | Old Game; ; "_s);
     }
 };
 
