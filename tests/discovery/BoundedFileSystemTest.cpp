@@ -6,9 +6,7 @@ class BoundedFileSystemTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Regular files up to the limit, also through a link; never folders, devices or pipes, whose
-    // open or read could block or never end. Folders list sorted, hidden names, folders and links
-    // too, up to the cap.
+    // Never folders, devices or pipes, whose open or read could block or never end.
     void readsRegularFilesUpToTheLimitAndListsFoldersSortedAndCapped() {
         QTemporaryDir dir;
         const auto at = [&](const char* name) {

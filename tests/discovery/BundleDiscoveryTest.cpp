@@ -20,8 +20,7 @@ class BundleDiscoveryTest : public QObject {
 
 private Q_SLOTS:
     // Bundles directly in the application folders, and two levels below each Steam library's
-    // "common" folder; the first for each identifier kept, sorted by name. A bundle is named by
-    // its display name, else its bundle name, else its folder's name without the ".app".
+    // "common" folder; named by the display name, else the bundle name, else the folder.
     void theScanListsEveryFolderAndLibraryOnceSortedByName() {
         QTemporaryDir dir;
         const QString root = dir.path();

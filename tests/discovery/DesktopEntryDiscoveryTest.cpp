@@ -4,10 +4,8 @@ class DesktopEntryDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // In the order of the data folders the first readable entry for an id wins, also one that
-    // does not show; a subfolder adds its name to the id. A picked entry is named by its path
-    // below an applications folder, else by its file name; one that does not show can still be
-    // picked, one of another type cannot.
+    // The first readable entry for an id wins, also one that does not show. A picked entry's id is
+    // its path below an applications folder, else its file name.
     void theFirstEntryForAnIdWinsAndOnlyShownApplicationsAreListed() {
         test::Desktop desktop;
         QVERIFY(desktop.write());

@@ -4,8 +4,7 @@ class SteamGameDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each library once, however often it is listed or linked; only manifests named by a
-    // number with a name in them.
+    // Each library once, however often it is listed or linked; manifests need a number and a name.
     void everyLibraryIsSearchedOnce() {
         test::Desktop desktop;
         QVERIFY(desktop.write());
