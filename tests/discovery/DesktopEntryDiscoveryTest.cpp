@@ -11,7 +11,7 @@ private Q_SLOTS:
         QVERIFY(desktop.write());
         QStringList found;
         for (const auto& entry : desktop.desktopEntries.scan()) {
-            found.append(test::describe(entry.app) + u" | "_s + entry.icon);
+            found.append(test::describe({entry.app}) + u" | "_s + entry.icon);
         }
         QCOMPARE(
             found.join(u"; "_s),

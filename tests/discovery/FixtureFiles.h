@@ -47,15 +47,12 @@ inline QString describe(const std::vector<InstalledApp>& apps) {
     return lines.join("; "_L1);
 }
 
-inline QString describe(const std::optional<InstalledApp>& app) {
-    return app ? describe(std::vector<InstalledApp>{*app}) : QString();
-}
-
 // What the reader makes of each path below `root`, described and joined.
 inline QString pick(const QString& root, auto read, const auto& reader, const QStringList& paths) {
     QStringList found;
     for (const QString& path : paths) {
-        found.append(describe(std::invoke(read, reader, root + u'/' + path)));
+        const std::optional<InstalledApp> app = std::invoke(read, reader, root + u'/' + path);
+        found.append(app ? describe({*app}) : QString());
     }
     return found.join(u"; "_s);
 }
