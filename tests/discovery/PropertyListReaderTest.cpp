@@ -99,10 +99,11 @@ private Q_SLOTS:
         // Two levels each holding the next 250 times: 40 MB of strings from a file of 1 KB.
         lists.append(bin("af1100fa" + QByteArray(250, 1).toHex() + " af1100fa" +
                          QByteArray(250, 2).toHex() + " 5f110258" + QByteArray(600, 'x').toHex()));
-        for (const char* body : {"", "<string>a</string><string>b</string>", "<color>red</color>",
-                                 "<dict><key>a</key></dict>", "<dict><string>a</string></dict>",
-                                 "<integer>12x</integer>", "<real>two</real>",
-                                 "<date>yesterday</date>", "<data>!!!</data>"}) {
+        for (const char* body :
+             {"", "<string>a</string><string>b</string>", "<color>red</color>",
+              "<dict><key>a</key></dict>", "<dict><string>a</string><true/></dict>",
+              "<integer>12x</integer>", "<real>two</real>", "<date>yesterday</date>",
+              "<data>!!!</data>"}) {
             lists.append("<plist>"_ba + body + "</plist>");
         }
         for (const QByteArray& bytes : lists) {
