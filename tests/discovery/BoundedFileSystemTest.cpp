@@ -18,10 +18,8 @@ private Q_SLOTS:
             dir.path(), {{u"limit"_s, largest}, {u"over"_s, largest + 'x'}, {u".empty"_s, {}}}));
         QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
         QCOMPARE(::mkfifo(QFile::encodeName(at("fifo")).constData(), 0600), 0);
-        for (const auto& [target, link] :
-             {std::pair("limit", "link"), {"/dev/zero", "zero"}, {"fifo", "to-fifo"}}) {
-            QVERIFY(QFile::link(at(target), at(link)));
-        }
+        QVERIFY(QFile::link(at("limit"), at("link")) && QFile::link(at("fifo"), at("to-fifo")) &&
+                QFile::link(u"/dev/zero"_s, at("zero")));
         QStringList read;
         for (const char* name :
              {"limit", "link", ".empty", "over", "folder", "fifo", "zero", "to-fifo", "missing"}) {
