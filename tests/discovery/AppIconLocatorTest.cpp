@@ -4,8 +4,7 @@ class AppIconLocatorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // By the listed identifier, the first entry's; a Steam game's by its app id. What one scan
-    // found stays as it was; the next scan sees the changes.
+    // The first entry's for an identifier; a Steam game's by its app id. A scan's icons stay put.
     void iconsAreFoundByTheListedIdentifier() {
         test::Desktop desktop;
         QVERIFY(desktop.write());

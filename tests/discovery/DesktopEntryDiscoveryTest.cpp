@@ -4,32 +4,27 @@ class DesktopEntryDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // In the order of the data folders the first readable entry for an id wins, also one that
-    // does not show; a subfolder adds its name to the id. A picked entry is named by its path
-    // below an applications folder, else by its file name; one that does not show can still be
-    // picked, one of another type cannot.
+    // The first readable entry for an id wins, also one that does not show. A picked entry's id is
+    // its path below an applications folder, else its file name.
     void theFirstEntryForAnIdWinsAndOnlyShownApplicationsAreListed() {
         test::Desktop desktop;
         QVERIFY(desktop.write());
         QStringList found;
         for (const auto& entry : desktop.desktopEntries.scan()) {
-            found.append(test::describe(entry.app) + u" | "_s + entry.icon);
+            found.append(test::describe({entry.app}) + u" | "_s + entry.icon);
         }
         QCOMPARE(
             found.join(u"; "_s),
             u"steam_app_570 | Dota L | dota; editor | Bearbeiter | /e.png; kde4-konsole | "
             "Konsole | terminal; d1-d2-deep | deep | ; Pin | Pinball | pinball; Pin | Pinball 2 "
             "| other; viewer | Viewer | "_s);
-        QStringList picked;
-        for (const char* path :
-             {"usr/applications/kde4/konsole.desktop", "elsewhere/kde4/konsole.desktop",
-              "local/applications/nodisplay.desktop", "usr/applications/link.desktop",
-              "usr/applications"}) {
-            picked.append(test::describe(
-                desktop.desktopEntries.readPicked(desktop.root + u'/' + QLatin1StringView(path))));
-        }
-        QCOMPARE(picked.join(u"; "_s),
-                 u"kde4-konsole | Masked; konsole | Konsole; nodisplay | No Display; ; "_s);
+        QCOMPARE(
+            test::pick(
+                desktop.root, &DesktopEntryDiscovery::readPicked, desktop.desktopEntries,
+                {u"usr/applications/kde4/konsole.desktop"_s, u"elsewhere/kde4/konsole.desktop"_s,
+                 u"local/applications/nodisplay.desktop"_s, u"usr/applications/link.desktop"_s,
+                 u"usr/applications"_s}),
+            u"kde4-konsole | Masked; konsole | Konsole; nodisplay | No Display; ; "_s);
     }
 };
 

@@ -25,26 +25,22 @@ private Q_SLOTS:
         }
     }
 
-    // 2: an application that shows, 1: one that does not, 0: no application, -: unreadable.
+    // 2: an application that shows, 1: one that does not, 0: no application, -: unreadable, as
+    // are files without the group.
     void typeNameAndFlagsDecideWhereAnEntryShows() {
         QString seen;
         for (const QByteArray& bytes :
              {"Type=Application\nName=A"_ba, "Type=Application\nName=A\nNoDisplay=true"_ba,
-              "Type=Application\nName=A\nHidden=true"_ba,
-              "Type=Application\nName=A\nHidden=false\nNoDisplay=false"_ba,
-              "Type=Application\nName=A\nHidden=yes"_ba, "Type=Link\nName=A\nURL=https://a.org"_ba,
-              "Name=A"_ba, "Type=Application"_ba, "Type=Application\nName=\\s\\t"_ba}) {
-            const auto entry = DesktopEntry::parse("[Desktop Entry]\n" + bytes + '\n', "C");
+              "Type=Application\nName=A\nHidden=true"_ba, "Type=Application\nName=A\nHidden=yes"_ba,
+              "Type=Link\nName=A\nURL=https://a.org"_ba, "Name=A"_ba, "Type=Application"_ba,
+              "Type=Application\nName=\\s\\t"_ba, "Type=Application\nName\n"_ba,
+              "[KDE Desktop Entry]\nType=Application\nName=A\n"_ba}) {
+            const auto entry = DesktopEntry::parse(
+                bytes.startsWith('[') ? bytes : "[Desktop Entry]\n" + bytes + '\n', "C");
             seen += entry ? QString::number(entry->isApplication() + entry->isShownApplication())
                           : u"-"_s;
         }
-        // Files GLib cannot read, and files without the group.
-        for (const QByteArray& bytes : {""_ba, "\x7f\x45\x4c\x46\x02\x01\x00\xff\xfe"_ba,
-                                        "[Desktop Entry]\nType=Application\nName\n"_ba,
-                                        "[KDE Desktop Entry]\nType=Application\nName=A\n"_ba}) {
-            seen += DesktopEntry::parse(bytes, "C") ? u'?' : u'-';
-        }
-        QCOMPARE(seen, u"211220000----"_s);
+        QCOMPARE(seen, u"21120000--"_s);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "discovery/SteamGameDiscovery.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -37,25 +38,27 @@ inline QByteArray readFixture(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// "identifier | name" per application, with its path below `root` when one is given; joined so that
-// a failed comparison prints what differs.
-inline QString describe(const std::vector<InstalledApp>& apps, const QString& root = {}) {
+// "identifier | name" per application, joined so that a failed comparison prints what differs.
+inline QString describe(const std::vector<InstalledApp>& apps) {
     QStringList lines;
     for (const InstalledApp& app : apps) {
-        lines.append(
-            app.bundleId + " | "_L1 + app.displayName +
-            (root.isEmpty() ? QString() : " | "_L1 + QDir(root).relativeFilePath(app.path)));
+        lines.append(app.bundleId + " | "_L1 + app.displayName);
     }
     return lines.join("; "_L1);
 }
 
-inline QString describe(const std::optional<InstalledApp>& app, const QString& root = {}) {
-    return app ? describe(std::vector<InstalledApp>{*app}, root) : QString();
+// What the reader makes of each path below `root`, described and joined.
+inline QString pick(const QString& root, auto read, const auto& reader, const QStringList& paths) {
+    QStringList found;
+    for (const QString& path : paths) {
+        const std::optional<InstalledApp> app = std::invoke(read, reader, root + u'/' + path);
+        found.append(app ? describe({*app}) : QString());
+    }
+    return found.join(u"; "_s);
 }
 
-// A desktop in a temporary folder: a data home and two data folders ("home", "local", "usr") whose
-// subfolders are entered two deep, a Steam installation in the home with more libraries, and the
-// discovery over them. The tests of each class check its view of the same files.
+// A data home and two data folders entered two deep, a Steam installation with more libraries, and
+// the discovery over them: the tests of each class check its view of the same files.
 struct Desktop {
     QTemporaryDir dir;
     QString root = dir.path();
@@ -72,8 +75,7 @@ struct Desktop {
         const QString u = u"usr/applications/"_s;
         const QByteArray masked = app("Name=Masked");
         const QByteArray bundle = "<plist><dict><key>CFBundleIdentifier</key><string>";
-        // The current form of the library file lists the Steam folder itself, the older form
-        // numbers plain paths; other keys are no libraries.
+        // The current form lists the Steam folder itself, the older numbers plain paths.
         const QString libraries =
             uR"("libraryfolders" { "contentstatsid" "%1/NotListed" "0" { "path" )"
             uR"("%1/home/.local/share/Steam" } "1" { "label" "" "path" "%1/Extra" } "2" "%1/Old" )"

@@ -1,44 +1,35 @@
 #include "FixtureFiles.h"
 #include "discovery/InstalledAppList.h"
 
-namespace {
-
-// The positions of the names, in the order sorted.
-QString sorted(const QStringList& names) {
-    std::vector<InstalledApp> apps;
-    for (const QString& name : names) {
-        apps.push_back({QString::number(apps.size()), name, QString()});
-    }
-    QStringList order;
-    for (const InstalledApp& app : uniqueAppsSortedByName(std::move(apps))) {
-        order.append(app.bundleId);
-    }
-    return order.join(u' ');
-}
-
-}  // namespace
-
 class InstalledAppListTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // By lower-cased, composed scalar values, not by UTF-16 units or a locale's collation; equal
-    // names keep their order, also among enough entries that an unstable sort would reorder them.
+    // By lower-cased, composed scalar values, not UTF-16 units or a locale's collation; equal names
+    // keep their order, among enough entries that an unstable sort would reorder them.
     void keepsTheFirstOfEachIdentifierSortedByLowerCasedScalarValues() {
-        // The first entry for an identifier is kept, even when a later one sorts first.
+        const auto sorted = [](const QStringList& names) {
+            std::vector<InstalledApp> apps;
+            for (const QString& name : names) {
+                apps.push_back({QString::number(apps.size()), name, QString()});
+            }
+            QStringList order;
+            for (const InstalledApp& app : uniqueAppsSortedByName(std::move(apps))) {
+                order.append(app.bundleId);
+            }
+            return order.join(u' ');
+        };
         QCOMPARE(test::describe(uniqueAppsSortedByName(
                      {{u"x"_s, u"B"_s, {}}, {u"x"_s, u"A"_s, {}}, {u"X"_s, u"C"_s, {}}})),
                  u"x | B; X | C"_s);
-        QCOMPARE(sorted({u"beta"_s, u"Alpha"_s, u"zeta"_s}), u"1 0 2"_s);
-        QCOMPARE(sorted({u"Zeta"_s, u"beta"_s, u"alpha"_s}), u"2 1 0"_s);
-        QCOMPARE(sorted({u"\U0001F600"_s, u"\uFF21"_s}), u"1 0"_s);
-        QCOMPARE(sorted({u"e\u0301"_s, u"f"_s}), u"1 0"_s);
-        QCOMPARE(sorted({u"\u00e9t\u00e9"_s, u"zoo"_s}), u"1 0"_s);
+        QCOMPARE(sorted({u"beta"_s, u"Alpha"_s, u"Zeta"_s, u"\U0001F600"_s, u"\uFF21"_s,
+                         u"e\u0301"_s, u"f"_s, u"\u00e9t\u00e9"_s, u"zoo"_s}),
+                 u"1 0 6 2 8 5 7 4 3"_s);
         QStringList names;
         QString expected[2];
         for (int i = 0; i < 102; ++i) {
-            names.append(i % 2 == 0 ? (i < 100 ? u"Twin"_s : u"TWIN"_s)
-                                    : (i < 100 ? u"ab\u00e9"_s : u"abe\u0301"_s));
+            names.append(QStringList{u"Twin"_s, u"ab\u00e9"_s, u"TWIN"_s,
+                                     u"abe\u0301"_s}[i % 2 + (i / 100) * 2]);
             expected[i % 2] += u" %1"_s.arg(i);
         }
         QCOMPARE(u' ' + sorted(names), expected[1] + expected[0]);

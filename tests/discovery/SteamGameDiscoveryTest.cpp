@@ -4,22 +4,18 @@ class SteamGameDiscoveryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Each library once, however often it is listed or linked; only manifests named by a
-    // number with a name in them.
+    // Each library once, however often it is listed or linked; manifests need a number and a name.
     void everyLibraryIsSearchedOnce() {
         test::Desktop desktop;
         QVERIFY(desktop.write());
         QCOMPARE(test::describe(desktop.steamGames.scan()),
                  u"steam_app_10 | Counter-Strike \"GO\"; steam_app_570 | Dota 2; "
                  "steam_app_99 | Extra Game; steam_app_77 | Old Game"_s);
-        QStringList picked;
-        for (const QString& path :
-             {u"Old/steamapps/appmanifest_77.acf"_s, desktop.steam + u"appmanifest_x.acf"_s,
-              desktop.steam + u"libraryfolders.vdf"_s}) {
-            picked.append(
-                test::describe(desktop.steamGames.readManifest(desktop.root + u'/' + path)));
-        }
-        QCOMPARE(picked.join(u"; "_s), u"steam_app_77 | Old Game; ; "_s);
+        QCOMPARE(test::pick(
+                     desktop.root, &SteamGameDiscovery::readManifest, desktop.steamGames,
+                     {u"Old/steamapps/appmanifest_77.acf"_s, desktop.steam + u"appmanifest_x.acf"_s,
+                      desktop.steam + u"libraryfolders.vdf"_s}),
+                 u"steam_app_77 | Old Game; ; "_s);
     }
 };
 

@@ -25,23 +25,19 @@ class ValveKeyValuesTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsSectionsValuesCommentsAndEscapes() {
+    // Keys match in any letter case; of two equal keys the first counts.
+    void readsSectionsValuesCommentsAndEscapesOrNothing() {
         const auto file = ValveKeyValues::parse(test::readFixture(u"libraryfolders.vdf"_s));
-        QVERIFY(file.has_value());
+        QVERIFY(file && file->children().size() == 1);
         QCOMPARE(
-            flatten(*file.value().child(u"libraryfolders")).join(u"; "_s),
+            flatten(*file->child(u"libraryfolders")).join(u"; "_s),
             u"contentstatsid=-4711; 0{; 0/path=/home/u/.local/share/Steam; 0/apps{; "
             "0/apps/570=3; 1{; 1/path=D:\\Games\\Steam; 1/label=say \"hi\"\tthere\nnow; "
             "bare_key=bare/value; platform=linux; empty=; 0=again; \u00fcn\u00efcode=\u00fcn\u00efcode"_s);
-        // Keys match in any letter case; of two equal keys the first counts.
         const ValveKeyValues* first = file->child(u"LibraryFolders")->child(u"0");
         QCOMPARE(first->isSection() ? first->child(u"Path")->value() : QString(),
                  u"/home/u/.local/share/Steam"_s);
-        QCOMPARE(file->children().size(), std::size_t{1});
         QVERIFY(ValveKeyValues::parse("  // nothing but a comment")->children().empty());
-    }
-
-    void malformedTextYieldsNothing() {
         QVERIFY(ValveKeyValues::parse(nested(ValveKeyValues::maxNesting)));
         for (const QByteArray& text :
              {R"("a" "b)"_ba, R"("a" "b\")"_ba, R"("a" "b" "c")"_ba, R"("s" { "a" })"_ba,
