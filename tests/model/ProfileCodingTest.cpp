@@ -2,6 +2,8 @@
 #include "model/ProfileCoding.h"
 #include "support/SampleProfiles.h"
 
+#include <ranges>
+
 #include <QTest>
 #include <nlohmann/json.hpp>
 
@@ -9,28 +11,6 @@ using namespace thrumwise;
 using nlohmann::ordered_json;
 using namespace std::string_literals;
 using Strings = std::vector<std::string>;
-
-namespace {
-
-// A valid profile as JSON, for the malformed cases to spoil.
-ordered_json validProfileJson() {
-    KeyMapping mapping = test::keyMapping("M1", 0, "wave", {ModifierKey::shift});
-    mapping.keyName = "A";
-    return ordered_json::parse(
-        encodeProfiles({test::profile("P1", "Arena", "com.example.arena", {mapping})}))[0];
-}
-
-// Decodes and returns the error text, or "" when decoding succeeded.
-std::string decodeError(const std::string& json) {
-    try {
-        decodeProfiles(json);
-    } catch (const ProfileCodingError& error) {
-        return error.what();
-    }
-    return {};
-}
-
-}  // namespace
 
 class ProfileCodingTest : public QObject {
     Q_OBJECT
@@ -54,6 +34,17 @@ private Q_SLOTS:
         QVERIFY(decodeProfiles(encodeProfiles(profiles)) == profiles);
         QCOMPARE(encodeProfiles({}), std::string("[]"));
         QVERIFY(decodeProfiles("[]").empty());
+        // Dates are written in whole seconds, and only with four-digit years; text only as UTF-8.
+        GameProfile profile = test::profile("P", "Arena", "b");
+        profile.createdAt += std::chrono::milliseconds(999);
+        profile.updatedAt -= std::chrono::microseconds(1);
+        const GameProfile decoded = decodeProfiles(encodeProfiles({profile}))[0];
+        QCOMPARE(*formatIsoDate(decoded.createdAt), std::string("2026-03-01T10:20:30Z"));
+        QCOMPARE(*formatIsoDate(decoded.updatedAt), std::string("2026-03-01T10:20:29Z"));
+        profile.updatedAt = *parseIsoDate("9999-12-31T23:59:59Z") + std::chrono::seconds(1);
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
+        profile = test::profile("P", "bad \xff name", "b");
+        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
     }
 
     // Two spaces per level, one member per line, "key": value; dates in UTC.
@@ -97,74 +88,56 @@ private Q_SLOTS:
         QVERIFY(profiles[0].blockPressmint && !profiles[0].isEnabled);
     }
 
-    // Dates are written in whole seconds, and only with four-digit years.
-    void datesAreWrittenInWholeSecondsAndTextAsUtf8Only() {
-        GameProfile profile = test::profile("P", "Arena", "b");
-        profile.createdAt += std::chrono::milliseconds(999);
-        profile.updatedAt -= std::chrono::microseconds(1);
-        const GameProfile decoded = decodeProfiles(encodeProfiles({profile}))[0];
-        QCOMPARE(*formatIsoDate(decoded.createdAt), std::string("2026-03-01T10:20:30Z"));
-        QCOMPARE(*formatIsoDate(decoded.updatedAt), std::string("2026-03-01T10:20:29Z"));
-        profile.updatedAt = *parseIsoDate("9999-12-31T23:59:59Z") + std::chrono::seconds(1);
-        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
-        profile = test::profile("P", "bad \xff name", "b");
-        QVERIFY_THROWS_EXCEPTION(ProfileCodingError, encodeProfiles({profile}));
-    }
-
-    void rejectsMalformedDocuments() {
-        const std::string valid = validProfileJson().dump();
-        for (const auto& [json, expected] : std::vector<std::pair<std::string, std::string>>{
-                 {"", "not valid JSON"},
-                 {R"([{"id": "p", "displayName")", "not valid JSON (at profile 0)"},
-                 {"[" + valid + ",]", "not valid JSON (at profile 1)"},
-                 {"[] []", "more than one JSON value"},
-                 {R"({"id": "p"})", "array of profiles"},
-                 {"[42]", "profile 0: should be an object, not a number"}}) {
-            const std::string error = decodeError(json);
-            QVERIFY2(error.find(expected) != std::string::npos, json.c_str());
-        }
-    }
-
-    // One spoilt value in the second profile fails the whole file and names the
-    // place: each key of the profile ("p:") or of its mapping ("m:") with values
-    // it must refuse, "" for leaving the key out.
-    void rejectsMalformedValues() {
-        for (const auto& [place, values] : std::vector<std::pair<std::string, Strings>>{
-                 {"m:cooldownMs", {"\"160\"", "1.5", "1e19", ""}},
-                 {"m:holdRepeatIntervalMs", {"true", ""}},
-                 {"m:triggerOnHold", {"null", ""}},
-                 {"m:keyCode", {"-1", "65536"}},
-                 {"m:keyName", {"3"}},
-                 {"m:requiredModifiers", {"\"shift\"", "[\"fn\"]", "[\"Shift\"]", ""}},
-                 {"m:triggerType", {"\"Keyboard\"", ""}},
-                 {"m:mouseButton", {"\"middle\""}},
-                 {"m:id", {""}},
-                 {"m:hapticPattern", {""}},
-                 {"p:id", {""}},
-                 {"p:displayName", {"null", ""}},
-                 {"p:bundleId", {""}},
-                 {"p:mappings", {"{}", ""}},
-                 {"p:isEnabled", {"1", ""}},
-                 {"p:blockPressmint", {""}},
-                 {"p:createdAt",
-                  {"\"2026-03-01T10:20:30.5Z\"", "\"2026-03-01T10:20:30+01:00\"", ""}},
-                 {"p:updatedAt",
-                  {"\"2026-03-01 10:20:30Z\"", "\"2026-13-01T10:20:30Z\"",
-                   "\"2026-02-30T10:20:30Z\"", "\"2026-02-03T24:00:00Z\"", ""}}}) {
-            const std::string key = place.substr(2);
-            for (const std::string& value : values) {
-                ordered_json spoilt = validProfileJson();
-                ordered_json& object = place[0] == 'p' ? spoilt : spoilt["mappings"][0];
-                if (value.empty()) {
+    // A spoilt document, or one spoilt value in the second profile, fails the whole file and
+    // names the place: each key of the profile ("p:") or of its mapping ("m:") with values it
+    // must refuse, "-" for leaving the key out.
+    void rejectsMalformedDocumentsAndValues() {
+        KeyMapping mapping = test::keyMapping("M1", 0, "wave", {ModifierKey::shift});
+        mapping.keyName = "A";
+        const ordered_json valid = ordered_json::parse(
+            encodeProfiles({test::profile("P1", "Arena", "com.example.arena", {mapping})}))[0];
+        std::vector<std::pair<std::string, Strings>> cases{
+            {"", {"not valid JSON"}},
+            {R"([{"id": "p", "displayName")", {"not valid JSON (at profile 0)"}},
+            {"[" + valid.dump() + ",]", {"not valid JSON (at profile 1)"}},
+            {"[] []", {"more than one JSON value"}},
+            {R"({"id": "p"})", {"array of profiles"}},
+            {"[42]", {"profile 0: should be an object, not a number"}}};
+        for (const std::string& spoils :
+             Strings{"m:cooldownMs=\"160\"|1.5|1e19|-", "m:holdRepeatIntervalMs=true|-",
+                     "m:triggerOnHold=null|-", "m:keyCode=-1|65536", "m:keyName=3",
+                     "m:requiredModifiers=\"shift\"|[\"fn\"]|[\"Shift\"]|-",
+                     "m:triggerType=\"Keyboard\"|-", "m:mouseButton=\"middle\"", "m:id=-",
+                     "m:hapticPattern=-", "p:id=-", "p:displayName=null|-", "p:bundleId=-",
+                     "p:mappings={}|-", "p:isEnabled=1|-", "p:blockPressmint=-",
+                     "p:createdAt=\"2026-03-01T10:20:30.5Z\"|\"2026-03-01T10:20:30+01:00\"|-",
+                     "p:updatedAt=\"2026-03-01 10:20:30Z\"|\"2026-13-01T10:20:30Z\"|-",
+                     "p:updatedAt=\"2026-02-30T10:20:30Z\"|\"2026-02-03T24:00:00Z\""}) {
+            const std::size_t equals = spoils.find('=');
+            const std::string key = spoils.substr(2, equals - 2),
+                              values = spoils.substr(equals + 1);
+            for (const auto part : std::views::split(values, '|')) {
+                const std::string value(part.begin(), part.end());
+                ordered_json spoilt = valid;
+                ordered_json& object = spoils[0] == 'p' ? spoilt : spoilt["mappings"][0];
+                if (value == "-") {
                     object.erase(key);
                 } else {
                     object[key] = ordered_json::parse(value);
                 }
-                const std::string error =
-                    decodeError(ordered_json{validProfileJson(), spoilt}.dump());
-                QVERIFY2(error.starts_with("profile 1") &&
-                             error.find("key \"" + key + "\" ") != std::string::npos,
-                         (place + "=" + value + ": " + error).c_str());
+                cases.push_back(
+                    {ordered_json{valid, spoilt}.dump(), {"profile 1", "key \"" + key + "\" "}});
+            }
+        }
+        for (const auto& [json, fragments] : cases) {
+            std::string error;
+            try {
+                decodeProfiles(json);
+            } catch (const ProfileCodingError& failure) {
+                error = failure.what();
+            }
+            for (const std::string& fragment : fragments) {
+                QVERIFY2(error.find(fragment) != std::string::npos, (json + ": " + error).c_str());
             }
         }
     }
