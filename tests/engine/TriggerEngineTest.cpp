@@ -37,7 +37,11 @@ struct Rig : HapticTrigger, Clock {
     Lines fired;
     TimePoint time{1h};
     test::ManualTimerFactory timers;
-    std::optional<TriggerEngine> engine{std::in_place, monitor, *this,       readings(),
+    TriggerEngine::Readings readings{[this] { return isEnabled; },
+                                     [this] {
+                                         return isPluginConnected;
+                                     }};
+    std::optional<TriggerEngine> engine{std::in_place, monitor, *this,       readings,
                                         *this,         timers,  log.logger()};
 
     explicit Rig(std::vector<KeyMapping> mappings = {}) {
@@ -52,12 +56,6 @@ struct Rig : HapticTrigger, Clock {
         done(accepts);
     }
     TimePoint now() const override { return time; }
-    TriggerEngine::Readings readings() {
-        return {
-            [this] { return isEnabled; },
-            [this] { return isPluginConnected; },
-        };
-    }
     void activate(std::vector<KeyMapping> mappings) {
         engine->setActiveProfile(test::profile("P", "Arena", "arena", std::move(mappings)));
         log.clear();
@@ -154,49 +152,42 @@ private Q_SLOTS:
         rig.press(kKeyA);
         QCOMPARE(rig.fired.size(), std::size_t{5});
         // One built in its place is told each event once, so the old one was let go.
-        rig.engine.emplace(rig.monitor, rig, rig.readings(), rig, rig.timers, rig.log.logger());
+        rig.engine.emplace(rig.monitor, rig, rig.readings, rig, rig.timers, rig.log.logger());
         rig.activate({keyMapping("K", kKeyA, "wave")});
         rig.press(kKeyA);
         QCOMPARE(rig.fired.size(), std::size_t{6});
     }
 
-    void mousePressesExplainWhyNothingFired() {
+    // Mouse presses say why nothing fired. A switch stops repeats and forgets cooldowns; a
+    // refusal tells the plug-in's state.
+    void itSaysWhyNothingFiredAndAProfileSwitchForgetsCooldowns() {
         Rig rig;
         rig.source.mouse(RawInputType::rightMouseDown);
         rig.press(kKeyA);
-        const Lines noProfile = rig.log.lines();
-        rig.activate(
-            {keyMapping("K", kKeyA, "wave"), mouseMapping("R", MouseButton::right, "knock")});
+        QCOMPARE(rig.log.lines(), Lines{"[TriggerEngine] blocked: no active profile"});
+        const auto mapping = holding(keyMapping("M", kKeyA, "wave"), 100, 10'000);
+        rig.activate({mapping, mouseMapping("R", MouseButton::right, "knock")});
         rig.source.mouse(RawInputType::leftMouseDown);
         rig.source.mouse(RawInputType::rightMouseDown);
-        rig.isEnabled = false;
-        rig.press(kKeyA);
-        rig.source.mouse(RawInputType::rightMouseDown);
-        QCOMPARE(noProfile, Lines{"[TriggerEngine] blocked: no active profile"});
-        QCOMPARE(rig.log.lines(), (Lines{"[TriggerEngine] no mapping for left in profile 'Arena'",
-                                         "[TriggerEngine] firing knock",
-                                         "[TriggerEngine] blocked: isEnabled=false"}));
-    }
-
-    // A switch stops repeats and forgets cooldowns; a refusal tells the plug-in's state.
-    void aProfileSwitchForgetsCooldownsAndARefusalIsLogged() {
-        const auto mapping = holding(keyMapping("M", kKeyA, "wave"), 100, 10'000);
-        Rig rig({mapping});
         rig.source.keyDown(kKeyA);
         rig.engine->setActiveProfile(std::nullopt);
         QCOMPARE(rig.timers.runningCount(), std::size_t{0});
         rig.source.keyUp(kKeyA);
-        rig.activate({mapping});
+        rig.engine->setActiveProfile(test::profile("P", "Arena", "arena", {mapping}));
         rig.accepts = false;
         rig.press(kKeyA);
         rig.isPluginConnected = true;
         rig.time += 10s;
         rig.press(kKeyA);
+        rig.isEnabled = false;
+        rig.press(kKeyA);
+        rig.source.mouse(RawInputType::rightMouseDown);
+        const std::string fired = "[TriggerEngine] firing wave";
+        const std::string failed = "[TriggerEngine] HTTP failed for wave — plugin connected=";
         QCOMPARE(rig.log.lines(),
-                 (Lines{"[TriggerEngine] firing wave",
-                        "[TriggerEngine] HTTP failed for wave — plugin connected=false",
-                        "[TriggerEngine] firing wave",
-                        "[TriggerEngine] HTTP failed for wave — plugin connected=true"}));
+                 (Lines{"[TriggerEngine] no mapping for left in profile 'Arena'",
+                        "[TriggerEngine] firing knock", fired, fired, failed + "false", fired,
+                        failed + "true", "[TriggerEngine] blocked: isEnabled=false"}));
     }
 };
 

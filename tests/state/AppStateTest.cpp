@@ -90,8 +90,8 @@ private Q_SLOTS:
         state.refreshActiveProfile(arena);  // moved to another application
         arena.blockPressmint = false;
         state.refreshActiveProfile(arena);  // turned off
-        QCOMPARE(app.blocklist.calls,
-                 (Lines{"block arena", "unblock arena", "block moved", "unblock moved"}));
+        QCOMPARE(app.blocklist.calls, (Lines{"block arena", "unblock arena", "block arena",
+                                             "unblock arena", "block moved", "unblock moved"}));
         QVERIFY(*state.activeProfile() == arena);
         QVERIFY(app.handedToEngine.empty());
     }

@@ -6,19 +6,13 @@
 #include "state/AppState.h"
 #include "support/LogRecorder.h"
 
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include <QSettings>
 #include <QTemporaryDir>
 
 namespace thrumwise::test {
 
 // Remembers every request, in order: "block X", "unblock X".
-class RecordingBlocklist final : public CompanionBlocklist {
-public:
+struct RecordingBlocklist final : CompanionBlocklist {
     void blockApp(const std::string& id) override { calls.push_back("block " + id); }
     void unblockApp(const std::string& id) override { calls.push_back("unblock " + id); }
 
