@@ -67,7 +67,7 @@ class AppMonitorTest : public QObject {
 private Q_SLOTS:
     // Polls from one interval after the start; told at every poll that finds an
     // application, looked up on a change only, both after the poll, identifier first.
-    void theIdentifierIsToldOnEveryPollAndBeforeTheProfile() {
+    void theIdentifierIsToldOnEveryPollBeforeTheFirstEnabledProfileForIt() {
         Rig rig;
         QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));
         rig.timers.tickAll();  // no application in front: nothing
@@ -80,10 +80,7 @@ private Q_SLOTS:
                  (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
         QCOMPARE(rig.log.lines(),
                  (Lines{kStarted, "[AppMonitor] Activated profile: Quest for com.example.quest"}));
-    }
-
-    void theFirstEnabledProfileWithTheExactIdentifierWins() {
-        Rig rig;
+        // The first enabled profile with the exact identifier wins.
         const auto first = test::profile("FIRST", "First", "game");
         GameProfile off = first;
         off.isEnabled = false;
@@ -105,11 +102,9 @@ private Q_SLOTS:
         rig.focus("other");
         QCOMPARE(rig.log.lines(), (Lines{"[AppMonitor] Activated profile: First for game",
                                          "[AppMonitor] No profile for: other"}));
-    }
-
-    // Every change goes to the hook; the last identifier outlives a stop.
-    void aWindowWithoutIdentifierOrAStopKeepsTheProfile() {
-        Rig rig;
+        // Every change goes to the hook; the last identifier outlives a stop.
+        rig.told.clear();
+        rig.profiles = {test::profile("ARENA", "Arena", "com.example.arena")};
         Lines changes;
         rig.monitor->setOnAppChanged([&](const Id& id, const Id& name) {
             changes.push_back(id.value_or("-") + " " + name.value_or("-"));

@@ -113,8 +113,7 @@ private Q_SLOTS:
             rig.client.trigger("wave", [&results](bool accepted) { results.push_back(accepted); });
         }
         QVERIFY(results.empty());  // the completions come on a later turn of the event loop
-        QTRY_COMPARE(results.size(), std::size_t{3});
-        QCOMPARE(results, std::vector<bool>(3, false));
+        QTRY_COMPARE(results, std::vector<bool>(3, false));
         QVERIFY(!rig.connected());
         QCOMPARE(rig.ask([&](auto done) { rig.client.checkConnection(std::move(done)); }),
                  std::optional(std::pair(false, true)));
@@ -133,8 +132,9 @@ private Q_SLOTS:
     void aPluginThatDropsOrRestartsLosesNoTrigger() {
         // The first trigger goes on the status check's kept connection, closed unanswered.
         std::atomic<std::size_t> requests = 0;
-        const auto answer = [&requests](const HttpRequest&) {
-            return ++requests == 2 ? Reply::raw({}) : Reply::answer(200);
+        std::atomic<bool> garbled = false;
+        const auto answer = [&](const HttpRequest&) {
+            return ++requests == 2 || garbled ? Reply::raw({}) : Reply::answer(200);
         };
         auto plugin = std::make_unique<HttpServer>(0, answer);
         const std::uint16_t port = plugin->port();
@@ -142,30 +142,24 @@ private Q_SLOTS:
             plugin.reset();
             plugin = std::make_unique<HttpServer>(port, answer);
         };
-        Rig rig(port, [&requests] { return requests.load(); });
-        QTRY_VERIFY(rig.connected());
-        QCOMPARE(rig.trigger("wave"), std::optional(true));
+        std::optional<Rig> rig(std::in_place, port, [&requests] { return requests.load(); });
+        QTRY_VERIFY(rig->connected());
+        QCOMPARE(rig->trigger("wave"), std::optional(true));
         QCOMPARE(requests.load(), std::size_t{3});
         restart();
-        QCOMPARE(rig.trigger("wave"), std::optional(true));
-        QCOMPARE(rig.changes.count(), 1);
+        QCOMPARE(rig->trigger("wave"), std::optional(true));
+        QCOMPARE(rig->changes.count(), 1);
         plugin.reset();
-        rig.timers.tickAll();
-        QTRY_VERIFY(!rig.connected());
+        rig->timers.tickAll();
+        QTRY_VERIFY(!rig->connected());
         restart();
-        rig.timers.tickAll();
-        QTRY_VERIFY(rig.connected());
-        QCOMPARE(rig.changes.count(), 3);
-        QCOMPARE(rig.trigger("wave"), std::optional(true));
-        QVERIFY(rig.log.lines().empty());
-    }
-
-    // Once the failure is logged, the disconnection and the completion are queued.
-    void nothingIsDeliveredOnceTheClientIsGone() {
-        test::LoopbackHttpServer plugin;
-        plugin.setReply("/trigger", test::LoopbackHttpServer::garbage());
-        std::optional<Rig> rig(std::in_place, plugin);
+        rig->timers.tickAll();
         QTRY_VERIFY(rig->connected());
+        QCOMPARE(rig->changes.count(), 3);
+        QCOMPARE(rig->trigger("wave"), std::optional(true));
+        QVERIFY(rig->log.lines().empty());
+        // A failure's disconnection and completion are queued, so a client gone delivers neither.
+        garbled = true;
         bool wasDelivered = false;
         rig->client.trigger("wave", [&wasDelivered](bool) { wasDelivered = true; });
         QVERIFY(waitUnqueued([&] { return !rig->log.lines().empty(); }));

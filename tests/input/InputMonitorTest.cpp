@@ -45,7 +45,6 @@ struct Rig {
         monitor.setOnLastInput([this](const std::string& text) { posted.push_back(text); });
         monitor.start();
     }
-    // What was posted for display, once the queued posts have run.
     Lines posts() const {
         QCoreApplication::sendPostedEvents();
         return posted;
@@ -59,7 +58,7 @@ private Q_SLOTS:
     // Auto-repeat is one press; each repeat is shown again, never inside the handler. Mouse
     // events carry the modifiers of the last keyboard event; other buttons and codes no
     // keyboard sends are ignored. Releases are reported even when not held.
-    void eachPressIsReportedOnceWithItsModifiers() {
+    void eachPressIsReportedOnceWithItsModifiersUntilStopped() {
         Rig rig;
         rig.source.keyUp(3);
         rig.source.keyDown(11, ModifierFlags::shift | ModifierFlags::command | 0x100 /* side */);
@@ -88,11 +87,8 @@ private Q_SLOTS:
                         "mouseUp left shift", "mouseDown right"}));
         QCOMPARE(rig.posts(), (Lines{"⌨ B", "⌨ B", "⌨ Key117", "🖱 Right ↑", "🖱 Left ↓",
                                      "🖱 Left ↑", "🖱 Right ↓"}));
-    }
-
-    // A failed start and a lost source leave the monitor stopped, ready to start again.
-    void startsOnceAndStopForgetsHeldKeysAndButtonsButNotModifiers() {
-        Rig rig;
+        // Started once; a failed start and a lost source leave the monitor stopped, ready to
+        // start again. A stop forgets held keys and buttons, not modifiers.
         rig.monitor.start();
         rig.source.keyDown(0, ModifierFlags::shift);
         rig.source.mouse(RawInputType::rightMouseDown);

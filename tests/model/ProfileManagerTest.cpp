@@ -2,7 +2,7 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +12,6 @@
 using namespace thrumwise;
 using namespace Qt::StringLiterals;
 using Lines = std::vector<std::string>;
-
-namespace {
 
 const std::string kSaveFailed = "[ProfileManager] Failed to save profiles: ";
 
@@ -44,13 +42,13 @@ struct Store {
     }
 };
 
-}  // namespace
-
 class ProfileManagerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void savedProfilesLoadBackAndEveryCountIsLogged() {
+    // Saved profiles load back. An unreadable file is never overwritten: it, or a folder in its
+    // place, goes aside under a name no earlier copy has, and the next save starts fresh.
+    void savedProfilesLoadBackAndAnUnreadableFileIsMovedAside() {
         Store store;
         QVERIFY(store.manager.loadProfiles().empty());  // the first run: nothing, not even a line
         QVERIFY(QDir(store.folder).exists() && store.log.lines().empty());
@@ -67,12 +65,6 @@ private Q_SLOTS:
             (Lines{"[ProfileManager] Saved 0 profiles", "[ProfileManager] Loaded 0 profiles",
                    "[ProfileManager] Saved 2 profiles", "[ProfileManager] Loaded 2 profiles"}));
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
-    }
-
-    // Never overwritten: the file, or a folder in its place, goes aside under a
-    // name no earlier copy has, and the next save starts fresh.
-    void anUnreadableFileIsMovedAsideAndTheNextSaveStartsFresh() {
-        Store store;
         const QString stamped = store.file + u".unreadable-20261206T090507Z"_s;
         for (const auto& [inside, content, reason, movedTo] :
              std::vector<std::tuple<QString, QByteArray, std::string, QString>>{
@@ -104,9 +96,7 @@ private Q_SLOTS:
         store.manager.saveProfiles(store.old);
         const QByteArray oldBytes = readFile(store.file);
         const QString reader = store.root.filePath(u"reader"_s);
-        QCOMPARE(::link(QFile::encodeName(store.file).constData(),
-                        QFile::encodeName(reader).constData()),
-                 0);
+        std::filesystem::create_hard_link(store.file.toStdString(), reader.toStdString());
         store.log.clear();
         QVERIFY(store.manager.saveProfiles({test::profile("P", "\xc3\x28", "b")}));
         store.manager.saveProfiles({});

@@ -23,21 +23,18 @@ private Q_SLOTS:
                 leave.acquire();
                 return std::optional<std::string>();
             });
-            const auto save = [&queue](const char* name) {
-                queue.save({test::profile("P", name, "game")});
-            };
-            save("first");
+            queue.save({test::profile("P", "first", "game")});
             entered.acquire();  // the first list is being written
             for (const char* name : {"second", "third", "last"}) {
-                save(name);
+                queue.save({test::profile("P", name, "game")});
             }
             leave.release(2);
             queue.flush();
             QVERIFY(entered.try_acquire());
             QCOMPARE(written, (Names{"first", "last"}));
-            save("writing");
+            queue.save({test::profile("P", "writing", "game")});
             entered.acquire();
-            save("at quit");
+            queue.save({test::profile("P", "at quit", "game")});
             leave.release(2);
         }
         QCOMPARE(written, (Names{"first", "last", "writing", "at quit"}));

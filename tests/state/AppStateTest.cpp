@@ -12,12 +12,35 @@ class AppStateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void launchesStartAsTheUserLeftThem() {
+    void launchesStartAsLeftEveryAssignmentNotifiesAndDeletionsAreSaved() {
         test::AppStateFixture app;
-        QVERIFY(app.state().isEnabled());  // the first launch turns haptics on and says so
+        AppState& state = app.state();
+        QVERIFY(state.isEnabled());  // the first launch turns haptics on and says so
         QCOMPARE(app.settings.value(QStringLiteral("isEnabled")).toBool(), true);
         QCOMPARE(app.settings.value(QStringLiteral("hasLaunchedBefore")).toBool(), true);
-        app.state().setEnabled(false);
+        Lines events;
+        connect(&state, &AppState::willChange, this, [&] { events.emplace_back("will"); });
+        // Each value as it was, so that nothing differs but the telling.
+        const auto told = [&](void (AppState::*changed)(), const auto& assign) {
+            events.clear();
+            const auto connection =
+                connect(&state, changed, this, [&] { events.emplace_back("did"); });
+            assign();
+            disconnect(connection);
+            QCOMPARE(events, (Lines{"will", "did"}));
+        };
+        told(&AppState::isEnabledChanged, [&] { state.setEnabled(true); });
+        told(&AppState::activeProfileChanged, [&] { state.setActiveProfile(std::nullopt); });
+        told(&AppState::profilesChanged, [&] { state.setProfiles({}); });
+        told(&AppState::isPluginConnectedChanged, [&] { state.setPluginConnected(false); });
+        told(&AppState::isAccessibilityGrantedChanged,
+             [&] { state.setAccessibilityGranted(true); });
+        told(&AppState::isInputMonitoringGrantedChanged,
+             [&] { state.setInputMonitoringGranted(false); });
+        told(&AppState::frontmostBundleIdChanged, [&] { state.setFrontmostBundleId({}); });
+        told(&AppState::lastInputEventChanged, [&] { state.setLastInputEvent("⌨ A"); });
+        told(&AppState::profileSaveErrorChanged, [&] { state.setProfileSaveError({}); });
+        state.setEnabled(false);
         QVERIFY(!app.relaunch()->isEnabled());
         app.settings.remove(QStringLiteral("isEnabled"));  // launched before, no stored switch
         QVERIFY(!app.relaunch()->isEnabled());
@@ -26,33 +49,27 @@ private Q_SLOTS:
         const std::vector<GameProfile> stored{test::profile("A", "Alpha", "a")};
         app.store.saveProfiles(stored);
         QVERIFY(app.relaunch()->profiles() == stored);
-    }
-
-    void everyAssignmentNotifiesBeforeAndAfterEvenWhenEqual() {
-        test::AppStateFixture app;
-        AppState& state = app.state();
-        Lines events;
-        connect(&state, &AppState::willChange, this, [&] { events.emplace_back("will"); });
-        // Each value as it was, so that nothing differs but the telling.
-        const auto expectTold = [&](void (AppState::*changed)(), const auto& assign) {
-            events.clear();
-            const auto connection =
-                connect(&state, changed, this, [&] { events.emplace_back("did"); });
-            assign();
-            disconnect(connection);
-            QCOMPARE(events, (Lines{"will", "did"}));
-        };
-        expectTold(&AppState::isEnabledChanged, [&] { state.setEnabled(true); });
-        expectTold(&AppState::activeProfileChanged, [&] { state.setActiveProfile(std::nullopt); });
-        expectTold(&AppState::profilesChanged, [&] { state.setProfiles({}); });
-        expectTold(&AppState::isPluginConnectedChanged, [&] { state.setPluginConnected(false); });
-        expectTold(&AppState::isAccessibilityGrantedChanged,
-                   [&] { state.setAccessibilityGranted(true); });
-        expectTold(&AppState::isInputMonitoringGrantedChanged,
-                   [&] { state.setInputMonitoringGranted(false); });
-        expectTold(&AppState::frontmostBundleIdChanged, [&] { state.setFrontmostBundleId({}); });
-        expectTold(&AppState::lastInputEventChanged, [&] { state.setLastInputEvent("⌨ A"); });
-        expectTold(&AppState::profileSaveErrorChanged, [&] { state.setProfileSaveError({}); });
+        // Deleting removes every profile with the id and saves; a failed save is told, with its
+        // reason, until a later save succeeds.
+        const GameProfile same = test::profile("SAME", "One", "a");
+        const std::vector<GameProfile> others{test::profile("OTHER", "Two", "b")};
+        state.setProfiles({same, others[0], same});
+        state.setActiveProfile(same);
+        app.log.clear();
+        state.deleteProfile("SAME");
+        app.saveQueue.flush();
+        QVERIFY(state.profiles() == others);
+        QVERIFY(*state.activeProfile() == same);  // stays active until the focus moves
+        const QString file = app.store.profilesFilePath();
+        QVERIFY(QFile::remove(file) && QDir().mkpath(file));  // a folder in the file's place
+        state.deleteProfile("UNKNOWN");
+        QTRY_VERIFY(state.profileSaveError().has_value());
+        QVERIFY(!state.profileSaveError()->empty() && state.profiles() == others);
+        QVERIFY(QDir().rmdir(file));
+        state.saveProfiles();
+        QTRY_VERIFY(!state.profileSaveError().has_value());
+        QVERIFY(app.store.loadProfiles() == others);
+        QCOMPARE(app.log.lines()[0], std::string("[ProfileManager] Saved 1 profiles"));
     }
 
     // Each flag as the profile had it when it became active, not as the list has it now; a
@@ -92,33 +109,7 @@ private Q_SLOTS:
         state.refreshActiveProfile(arena);  // turned off
         QCOMPARE(app.blocklist.calls, (Lines{"block arena", "unblock arena", "block arena",
                                              "unblock arena", "block moved", "unblock moved"}));
-        QVERIFY(*state.activeProfile() == arena);
-        QVERIFY(app.handedToEngine.empty());
-    }
-
-    // A failed save is told, with its reason, until a later save succeeds.
-    void deletingRemovesEveryProfileWithTheIdAndSavesOrTellsWhyNot() {
-        test::AppStateFixture app;
-        AppState& state = app.state();
-        const GameProfile same = test::profile("SAME", "One", "a");
-        const std::vector<GameProfile> others{test::profile("OTHER", "Two", "b")};
-        state.setProfiles({same, others[0], same});
-        state.setActiveProfile(same);
-        app.log.clear();
-        state.deleteProfile("SAME");
-        app.saveQueue.flush();
-        QVERIFY(state.profiles() == others);
-        QVERIFY(*state.activeProfile() == same);  // stays active until the focus moves
-        const QString file = app.store.profilesFilePath();
-        QVERIFY(QFile::remove(file) && QDir().mkpath(file));  // a folder in the file's place
-        state.deleteProfile("UNKNOWN");
-        QTRY_VERIFY(state.profileSaveError().has_value());
-        QVERIFY(!state.profileSaveError()->empty() && state.profiles() == others);
-        QVERIFY(QDir().rmdir(file));
-        state.saveProfiles();
-        QTRY_VERIFY(!state.profileSaveError().has_value());
-        QVERIFY(app.store.loadProfiles() == others);
-        QCOMPARE(app.log.lines()[0], std::string("[ProfileManager] Saved 1 profiles"));
+        QVERIFY(*state.activeProfile() == arena && app.handedToEngine.empty());
     }
 };
 

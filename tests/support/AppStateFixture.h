@@ -19,19 +19,16 @@ struct RecordingBlocklist final : CompanionBlocklist {
     std::vector<std::string> calls;
 };
 
-// An application state with its settings and profiles file in a temporary
-// folder, a recording blocklist, and a record of what was handed to the engine.
-class AppStateFixture {
-public:
+// A state over temporary settings and files, a recording blocklist, and what the engine got.
+struct AppStateFixture {
     AppState& state() { return *state_; }
     // A second state over the same settings and files, as at the next launch.
     std::unique_ptr<AppState> relaunch() {
-        return std::make_unique<AppState>(
-            AppState::Services{settings, store, saveQueue, blocklist,
-                               [this](const std::optional<GameProfile>& profile) {
-                                   handedToEngine.push_back(profile);
-                               }},
-            true);
+        return std::make_unique<AppState>(AppState::Services{settings, store, saveQueue, blocklist,
+                                                             [this](const auto& profile) {
+                                                                 handedToEngine.push_back(profile);
+                                                             }},
+                                          true);
     }
 
     QTemporaryDir folder;
@@ -43,9 +40,7 @@ public:
     }};
     RecordingBlocklist blocklist;
     std::vector<std::optional<GameProfile>> handedToEngine;
-
-private:
-    std::unique_ptr<AppState> state_ = relaunch();
+    std::unique_ptr<AppState> state_ = relaunch();  // last, over all of the above
 };
 
 }  // namespace thrumwise::test

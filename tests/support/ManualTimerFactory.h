@@ -7,10 +7,8 @@
 
 namespace thrumwise::test {
 
-// Timers that tick only when the test says so, and that remember their
-// interval and whether they are still running.
-class ManualTimerFactory final : public TimerFactory {
-public:
+// Timers that tick only when told to, remembering their interval and whether they still run.
+struct ManualTimerFactory final : TimerFactory {
     struct Record {
         std::chrono::milliseconds interval;
         std::function<void()> tick;
@@ -43,8 +41,6 @@ public:
             }
         }
     }
-
-private:
     std::vector<std::shared_ptr<Record>> records_;
 };
 
