@@ -25,11 +25,12 @@ struct Recorder final : InputListener {
             call += held.contains(modifier) ? " " + std::string(rawValue(modifier)) : "";
         }
         calls.push_back(std::move(call));
-        hook();
+        if (hook) {
+            hook();
+        }
     }
     Lines& calls;
-    std::function<void()> hook = [] {
-    };
+    std::function<void()> hook;
 };
 
 struct Rig {

@@ -9,7 +9,6 @@
 
 using namespace thrumwise;
 using nlohmann::ordered_json;
-using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
 class ProfileCodingTest : public QObject {
@@ -61,15 +60,15 @@ private Q_SLOTS:
             }],
             "id": "P"
         }])"));
-        QCOMPARE(
-            ordered_json::parse(text)[0].dump(),
+        const std::string expected =
             R"({"id":"P","displayName":"d","bundleId":"b","mappings":[{"id":"K",)"
             R"("triggerType":"keyboard","keyCode":12,"keyName":"S","hapticPattern":"knock",)"
             R"("cooldownMs":160,"requiredModifiers":["shift"],"triggerOnHold":true,)"
             R"("holdRepeatIntervalMs":20},{"id":"M","triggerType":"mouse","mouseButton":"left",)"
             R"("hapticPattern":"w","cooldownMs":0,"requiredModifiers":[],"triggerOnHold":false,)"
             R"("holdRepeatIntervalMs":0}],"isEnabled":false,"blockPressmint":true,)"
-            R"("createdAt":"1970-01-01T00:00:00Z","updatedAt":"2024-02-29T23:59:59Z"})"s);
+            R"("createdAt":"1970-01-01T00:00:00Z","updatedAt":"2024-02-29T23:59:59Z"})";
+        QCOMPARE(ordered_json::parse(text)[0].dump(), expected);
         QVERIFY(text.starts_with("[\n  {\n    \"id\": \"P\",\n"));
         QVERIFY(text.find("\n    \"createdAt\": \"1970-01-01T00:00:00Z\",\n") != std::string::npos);
         QVERIFY(text.find("\"requiredModifiers\": [],") != std::string::npos);
