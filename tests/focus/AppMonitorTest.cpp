@@ -10,8 +10,6 @@ using namespace thrumwise;
 using Lines = std::vector<std::string>;
 using Id = std::optional<std::string>;
 
-namespace {
-
 const std::string kStarted = "[AppMonitor] Started monitoring frontmost application";
 
 // Counts the looks it answers, and tells of a change when the test says so.
@@ -23,9 +21,7 @@ struct FakeFrontmostSource final : FrontmostApplicationSource {
     void setChangeHandler(ChangeHandler handler) override { onChange = std::move(handler); }
     void tellOfChange(Id bundleId) {
         current = FrontmostApplication{std::move(bundleId), std::nullopt};
-        if (onChange) {
-            onChange();
-        }
+        onChange();
     }
 
     std::optional<FrontmostApplication> current;
@@ -57,20 +53,13 @@ struct Rig {
         });
         monitor->startMonitoring();
     }
-    // One poll with `bundleId` in front, then what it queued runs.
+    // One poll, then what it queued.
     void focus(Id bundleId, Id name = std::nullopt) {
         source.current = FrontmostApplication{std::move(bundleId), std::move(name)};
         timers.tickAll();
         QCoreApplication::sendPostedEvents();
     }
-    // A look the monitor queued, then what that look queued in turn.
-    static void runQueuedLook() {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents();
-    }
 };
-
-}  // namespace
 
 class AppMonitorTest : public QObject {
     Q_OBJECT
@@ -78,7 +67,7 @@ class AppMonitorTest : public QObject {
 private Q_SLOTS:
     // Polls from one interval after the start; told at every poll that finds an
     // application, looked up on a change only, both after the poll, identifier first.
-    void theIdentifierIsToldOnEveryPollAndBeforeTheProfile() {
+    void theIdentifierIsToldOnEveryPollBeforeTheFirstEnabledProfileForIt() {
         Rig rig;
         QCOMPARE(rig.timers.last().interval, std::chrono::milliseconds(200));
         rig.timers.tickAll();  // no application in front: nothing
@@ -91,20 +80,15 @@ private Q_SLOTS:
                  (Lines{"front com.example.quest", "profile QUEST", "front com.example.quest"}));
         QCOMPARE(rig.log.lines(),
                  (Lines{kStarted, "[AppMonitor] Activated profile: Quest for com.example.quest"}));
-    }
-
-    void theFirstEnabledProfileWithTheExactIdentifierWins() {
-        Rig rig;
+        // The first enabled profile with the exact identifier wins.
         const auto first = test::profile("FIRST", "First", "game");
-        auto off = [](GameProfile profile) {
-            profile.isEnabled = false;
-            return profile;
-        };
+        GameProfile off = first;
+        off.isEnabled = false;
         for (const auto& [profiles, front, expected] :
              std::vector<std::tuple<std::vector<GameProfile>, std::string, Id>>{
                  {{first, test::profile("SECOND", "Second", "game")}, "game", "FIRST"},
-                 {{off(first), test::profile("SECOND", "Second", "game")}, "game", "SECOND"},
-                 {{off(first), off(first)}, "game", std::nullopt},
+                 {{off, test::profile("SECOND", "Second", "game")}, "game", "SECOND"},
+                 {{off, off}, "game", std::nullopt},
                  {{first}, "GAME", std::nullopt}}) {
             rig.profiles = profiles;
             rig.focus("elsewhere");
@@ -118,11 +102,9 @@ private Q_SLOTS:
         rig.focus("other");
         QCOMPARE(rig.log.lines(), (Lines{"[AppMonitor] Activated profile: First for game",
                                          "[AppMonitor] No profile for: other"}));
-    }
-
-    // Every change goes to the hook; the last identifier outlives a stop.
-    void aWindowWithoutIdentifierOrAStopKeepsTheProfile() {
-        Rig rig;
+        // Every change goes to the hook; the last identifier outlives a stop.
+        rig.told.clear();
+        rig.profiles = {test::profile("ARENA", "Arena", "com.example.arena")};
         Lines changes;
         rig.monitor->setOnAppChanged([&](const Id& id, const Id& name) {
             changes.push_back(id.value_or("-") + " " + name.value_or("-"));
@@ -153,12 +135,14 @@ private Q_SLOTS:
         rig.source.tellOfChange("com.example.arena");
         rig.source.tellOfChange("com.example.quest");
         rig.source.tellOfChange("com.example.quest");
-        QCOMPARE(rig.source.looks, 0);  // never inside the source's own call
-        Rig::runQueuedLook();
+        QCOMPARE(rig.source.looks, 0);         // never inside the source's own call
+        QCoreApplication::sendPostedEvents();  // the look, then what it queued
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(rig.source.looks, 1);
         QCOMPARE(rig.told, (Lines{"front com.example.quest", "profile QUEST"}));
         rig.source.tellOfChange("com.example.arena");  // a later change is looked at again
-        Rig::runQueuedLook();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(rig.source.looks, 2);
         QCOMPARE(rig.activeId, Id("ARENA"));
         rig.focus("com.example.arena");  // the poll goes on beside it
@@ -166,7 +150,8 @@ private Q_SLOTS:
         rig.source.tellOfChange("com.example.quest");
         rig.monitor->stopMonitoring();
         QVERIFY(!rig.source.onChange);
-        Rig::runQueuedLook();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(rig.source.looks, 3);
         rig.monitor->startMonitoring();
         QVERIFY(rig.source.onChange);

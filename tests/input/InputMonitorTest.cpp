@@ -7,10 +7,8 @@
 using namespace thrumwise;
 using Lines = std::vector<std::string>;
 
-namespace {
-
 // Writes down what it hears ("keyDown <code> <name or -> <modifiers>",
-// "mouseUp <button> <modifiers>"), then runs `hook` if there is one.
+// "mouseUp <button> <modifiers>"), then runs `hook`.
 struct Recorder final : InputListener {
     using Name = std::optional<std::string_view>;
     explicit Recorder(Lines& into) : calls(into) {}
@@ -48,23 +46,22 @@ struct Rig {
         monitor.setOnLastInput([this](const std::string& text) { posted.push_back(text); });
         monitor.start();
     }
-    // What was posted for display, once the queued posts have run.
     Lines posts() const {
         QCoreApplication::sendPostedEvents();
         return posted;
     }
 };
 
-}  // namespace
-
 class InputMonitorTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Auto-repeat is one press; each repeat is shown again, never inside the handler.
-    void keysCarryTheirOwnModifiersAndAreReportedOncePerPress() {
+    // Auto-repeat is one press; each repeat is shown again, never inside the handler. Mouse
+    // events carry the modifiers of the last keyboard event; other buttons and codes no
+    // keyboard sends are ignored. Releases are reported even when not held.
+    void eachPressIsReportedOnceWithItsModifiersUntilStopped() {
         Rig rig;
-        rig.source.keyUp(3);  // reported even when not held
+        rig.source.keyUp(3);
         rig.source.keyDown(11, ModifierFlags::shift | ModifierFlags::command | 0x100 /* side */);
         rig.source.keyDown(11, ModifierFlags::shift);
         QVERIFY(rig.monitor.isKeyHeld(11));
@@ -73,16 +70,8 @@ private Q_SLOTS:
         QVERIFY((rig.monitor.heldModifiers() ==
                  ModifierSet{ModifierKey::control, ModifierKey::option}));
         rig.source.keyDown(117);
-        QCOMPARE(rig.calls, (Lines{"keyUp 3 F", "keyDown 11 B shift command",
-                                   "keyUp 11 B control option", "keyDown 117 -"}));
         QVERIFY(rig.posted.empty());
-        QCOMPARE(rig.posts(), (Lines{"⌨ B", "⌨ B", "⌨ Key117"}));
-    }
-
-    // Other buttons and codes no keyboard sends are ignored.
-    void mouseEventsCarryTheModifiersOfTheLastKeyboardEvent() {
-        Rig rig;
-        rig.source.mouse(RawInputType::rightMouseUp);  // reported even when not held
+        rig.source.mouse(RawInputType::rightMouseUp);
         rig.source.send({RawInputType::modifiersChanged, 0, ModifierFlags::shift});
         rig.source.send({RawInputType::leftMouseDown, 0, ModifierFlags::command});
         QVERIFY(rig.monitor.isMouseButtonHeld(MouseButton::left));
@@ -93,15 +82,14 @@ private Q_SLOTS:
         rig.source.mouse(RawInputType::otherMouseDown);
         rig.source.keyDown(65536);
         rig.source.keyDown(-1);
-        QCOMPARE(rig.calls, (Lines{"mouseUp right", "mouseDown left shift", "mouseUp left shift",
-                                   "mouseDown right"}));
-        QCOMPARE(rig.posts(),
-                 (Lines{"🖱 Right ↑", "🖱 Left ↓", "🖱 Left ↑", "🖱 Right ↓"}));
-    }
-
-    // A failed start and a lost source leave the monitor stopped, ready to start again.
-    void startsOnceAndStopForgetsHeldKeysAndButtonsButNotModifiers() {
-        Rig rig;
+        QCOMPARE(rig.calls,
+                 (Lines{"keyUp 3 F", "keyDown 11 B shift command", "keyUp 11 B control option",
+                        "keyDown 117 -", "mouseUp right", "mouseDown left shift",
+                        "mouseUp left shift", "mouseDown right"}));
+        QCOMPARE(rig.posts(), (Lines{"⌨ B", "⌨ B", "⌨ Key117", "🖱 Right ↑", "🖱 Left ↓",
+                                     "🖱 Left ↑", "🖱 Right ↓"}));
+        // Started once; a failed start and a lost source leave the monitor stopped, ready to
+        // start again. A stop forgets held keys and buttons, not modifiers.
         rig.monitor.start();
         rig.source.keyDown(0, ModifierFlags::shift);
         rig.source.mouse(RawInputType::rightMouseDown);
@@ -114,26 +102,27 @@ private Q_SLOTS:
         rig.source.keyDown(0);
         QCOMPARE(rig.calls.back(), std::string("keyDown 0 A"));
         QVERIFY(rig.source.startCount == 2 && rig.source.stopCount == 1);
-        const std::string started = "[InputMonitor] Started monitoring keyboard and mouse input";
-        const std::string stopped = "[InputMonitor] Stopped monitoring";
-        QCOMPARE(rig.log.lines(), (Lines{started, stopped, stopped, started}));
-
         rig.source.lose();
         QVERIFY(!rig.monitor.isMonitoring() && !rig.monitor.isKeyHeld(0));
-        rig.log.clear();
         rig.source.startSucceeds = false;
         rig.monitor.start();
         QVERIFY(!rig.monitor.isMonitoring());
+        const std::string started = "[InputMonitor] Started monitoring keyboard and mouse input";
+        const std::string stopped = "[InputMonitor] Stopped monitoring";
         QCOMPARE(rig.log.lines(),
-                 Lines{"[InputMonitor] Failed to create event tap — check Accessibility AND Input "
-                       "Monitoring in System Settings."});
+                 (Lines{started, stopped, stopped, started,
+                        "[InputMonitor] Failed to create event tap — check Accessibility AND Input "
+                        "Monitoring in System Settings."}));
+
         rig.source.startSucceeds = true;
         rig.monitor.start();
         QVERIFY(rig.monitor.isMonitoring());
     }
 
     // Made-up releases count as real ones, but the last-input line keeps the user's last act.
-    void releasesOnFocusLossForgetWhatWasHeldWithoutPosting() {
+    // Listeners hear in the order added; one that removes listeners while called keeps no one
+    // from hearing.
+    void releasesOnFocusLossForgetWhatWasHeldWithoutPostingAndListenersMayLeave() {
         Rig rig;
         rig.source.send({RawInputType::modifiersChanged, 56, ModifierFlags::shift});
         rig.source.keyDown(0, ModifierFlags::shift);
@@ -160,11 +149,7 @@ private Q_SLOTS:
         QCOMPARE(rig.calls.at(4), std::string("keyDown 0 A"));
         QCOMPARE(rig.posts(),
                  (Lines{"⌨ A", "⌨ B", "🖱 Left ↓", "🖱 Right ↓", "⌨ A", "🖱 Left ↑"}));
-    }
-
-    // In the order added; one that removes listeners while called keeps no one from hearing.
-    void listenersHearEachEventInOrderUntilRemoved() {
-        Rig rig;
+        rig.calls.clear();
         Recorder remover(rig.calls);
         remover.hook = [&] {
             rig.monitor.removeListener(rig.listener);
@@ -174,10 +159,10 @@ private Q_SLOTS:
         Recorder last(lastCalls);
         rig.monitor.addListener(remover);
         rig.monitor.addListener(last);
-        rig.source.keyDown(0);
-        rig.source.keyUp(0);
-        QCOMPARE(rig.calls, Lines(2, "keyDown 0 A"));
-        QCOMPARE(lastCalls, (Lines{"keyDown 0 A", "keyUp 0 A"}));
+        rig.source.keyDown(1);
+        rig.source.keyUp(1);
+        QCOMPARE(rig.calls, Lines(2, "keyDown 1 S"));
+        QCOMPARE(lastCalls, (Lines{"keyDown 1 S", "keyUp 1 S"}));
     }
 };
 

@@ -10,7 +10,6 @@ class GameProfileTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Identifiers are fresh upper-case UUIDs.
     void aNewProfileIsEnabledEmptyAndDatedNow() {
         const Timestamp now = *parseIsoDate("2026-12-06T09:05:07Z") + std::chrono::milliseconds(5);
         const GameProfile profile = GameProfile::create("Arena", "com.example.arena", now);

@@ -2,7 +2,7 @@
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 #include <QDir>
 #include <QFile>
@@ -12,8 +12,6 @@
 using namespace thrumwise;
 using namespace Qt::StringLiterals;
 using Lines = std::vector<std::string>;
-
-namespace {
 
 const std::string kSaveFailed = "[ProfileManager] Failed to save profiles: ";
 
@@ -44,13 +42,13 @@ struct Store {
     }
 };
 
-}  // namespace
-
 class ProfileManagerTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void savedProfilesLoadBackAndEveryCountIsLogged() {
+    // Saved profiles load back. An unreadable file is never overwritten: it, or a folder in its
+    // place, goes aside under a name no earlier copy has, and the next save starts fresh.
+    void savedProfilesLoadBackAndAnUnreadableFileIsMovedAside() {
         Store store;
         QVERIFY(store.manager.loadProfiles().empty());  // the first run: nothing, not even a line
         QVERIFY(QDir(store.folder).exists() && store.log.lines().empty());
@@ -67,12 +65,6 @@ private Q_SLOTS:
             (Lines{"[ProfileManager] Saved 0 profiles", "[ProfileManager] Loaded 0 profiles",
                    "[ProfileManager] Saved 2 profiles", "[ProfileManager] Loaded 2 profiles"}));
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
-    }
-
-    // Never overwritten: the file, or a folder in its place, goes aside under a
-    // name no earlier copy has, and the next save starts fresh.
-    void anUnreadableFileIsMovedAsideAndTheNextSaveStartsFresh() {
-        Store store;
         const QString stamped = store.file + u".unreadable-20261206T090507Z"_s;
         for (const auto& [inside, content, reason, movedTo] :
              std::vector<std::tuple<QString, QByteArray, std::string, QString>>{
@@ -98,15 +90,13 @@ private Q_SLOTS:
     }
 
     // A reader of the old file keeps it whole; a failed save leaves it as it was, with no
-    // partial copy beside it.
+    // partial copy beside it. A file in the folder's place fails the save aloud too.
     void aSaveReplacesTheFileWholeOrNotAtAll() {
         Store store;
         store.manager.saveProfiles(store.old);
         const QByteArray oldBytes = readFile(store.file);
         const QString reader = store.root.filePath(u"reader"_s);
-        QCOMPARE(::link(QFile::encodeName(store.file).constData(),
-                        QFile::encodeName(reader).constData()),
-                 0);
+        std::filesystem::create_hard_link(store.file.toStdString(), reader.toStdString());
         store.log.clear();
         QVERIFY(store.manager.saveProfiles({test::profile("P", "\xc3\x28", "b")}));
         store.manager.saveProfiles({});
@@ -121,17 +111,11 @@ private Q_SLOTS:
         QCOMPARE(lines[2], kSaveFailed + *reason);
         QCOMPARE(readFile(store.file + u"/keep"_s), QByteArray("k"));
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
-    }
-
-    // A file in the folder's place fails the save aloud, harming nothing.
-    void aFolderThatCannotHoldTheFileFailsTheSave() {
-        Store store;
-        QVERIFY(writeFile(store.folder, "not a folder"));
-        QVERIFY(store.manager.loadProfiles().empty());
-        QVERIFY(store.log.lines().empty());  // no file there: a first run
-        const auto reason = store.manager.saveProfiles(store.old);
-        QVERIFY(reason && !reason->empty());
-        QCOMPARE(store.log.lines(), Lines{kSaveFailed + *reason});
+        QVERIFY(QDir(store.folder).removeRecursively() && writeFile(store.folder, "not a folder"));
+        store.log.clear();
+        QVERIFY(store.manager.loadProfiles().empty() && store.log.lines().empty());
+        const auto refused = store.manager.saveProfiles(store.old);
+        QVERIFY(refused && store.log.lines() == Lines{kSaveFailed + *refused});
         QCOMPARE(readFile(store.folder), QByteArray("not a folder"));
     }
 };

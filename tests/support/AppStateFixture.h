@@ -6,38 +6,29 @@
 #include "state/AppState.h"
 #include "support/LogRecorder.h"
 
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include <QSettings>
 #include <QTemporaryDir>
 
 namespace thrumwise::test {
 
 // Remembers every request, in order: "block X", "unblock X".
-class RecordingBlocklist final : public CompanionBlocklist {
-public:
+struct RecordingBlocklist final : CompanionBlocklist {
     void blockApp(const std::string& id) override { calls.push_back("block " + id); }
     void unblockApp(const std::string& id) override { calls.push_back("unblock " + id); }
 
     std::vector<std::string> calls;
 };
 
-// An application state with its settings and profiles file in a temporary
-// folder, a recording blocklist, and a record of what was handed to the engine.
-class AppStateFixture {
-public:
+// A state over temporary settings and files, a recording blocklist, and what the engine got.
+struct AppStateFixture {
     AppState& state() { return *state_; }
     // A second state over the same settings and files, as at the next launch.
     std::unique_ptr<AppState> relaunch() {
-        return std::make_unique<AppState>(
-            AppState::Services{settings, store, saveQueue, blocklist,
-                               [this](const std::optional<GameProfile>& profile) {
-                                   handedToEngine.push_back(profile);
-                               }},
-            true);
+        return std::make_unique<AppState>(AppState::Services{settings, store, saveQueue, blocklist,
+                                                             [this](const auto& profile) {
+                                                                 handedToEngine.push_back(profile);
+                                                             }},
+                                          true);
     }
 
     QTemporaryDir folder;
@@ -49,9 +40,7 @@ public:
     }};
     RecordingBlocklist blocklist;
     std::vector<std::optional<GameProfile>> handedToEngine;
-
-private:
-    std::unique_ptr<AppState> state_ = relaunch();
+    std::unique_ptr<AppState> state_ = relaunch();  // last, over all of the above
 };
 
 }  // namespace thrumwise::test

@@ -7,8 +7,7 @@
 namespace thrumwise::test {
 
 // Hands events straight to the input monitor, as the platform's source would.
-class FakeEventSource final : public GlobalEventSource {
-public:
+struct FakeEventSource final : GlobalEventSource {
     bool start(EventHandler onEvent, LostHandler onLost) override {
         ++startCount;
         if (startSucceeds) {
@@ -19,14 +18,10 @@ public:
     }
     void stop() override {
         ++stopCount;
-        onEvent_ = {};
+        onEvent_ = ignore;
     }
 
-    void send(const RawInputEvent& event) const {
-        if (onEvent_) {
-            onEvent_(event);
-        }
-    }
+    void send(const RawInputEvent& event) const { onEvent_(event); }
     void keyDown(std::int64_t code, std::uint64_t flags = 0) const {
         send({RawInputType::keyDown, code, flags});
     }
@@ -40,16 +35,14 @@ public:
     }
 
     void lose() {  // the display connection dropped
-        onEvent_ = {};
+        onEvent_ = ignore;
         std::exchange(onLost_, {})();
     }
 
     bool startSucceeds = true;
-    int startCount = 0;
-    int stopCount = 0;
-
-private:
-    EventHandler onEvent_;
+    int startCount = 0, stopCount = 0;
+    static void ignore(const RawInputEvent&) {}  // what a stopped source hands on
+    EventHandler onEvent_ = ignore;
     LostHandler onLost_;
 };
 

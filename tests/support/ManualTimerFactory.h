@@ -3,17 +3,12 @@
 #include "common/RepeatingTimer.h"
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
-#include <memory>
 #include <vector>
 
 namespace thrumwise::test {
 
-// Timers that tick only when the test says so, and that remember their
-// interval and whether they are still running.
-class ManualTimerFactory final : public TimerFactory {
-public:
+// Timers that tick only when told to, remembering their interval and whether they still run.
+struct ManualTimerFactory final : TimerFactory {
     struct Record {
         std::chrono::milliseconds interval;
         std::function<void()> tick;
@@ -22,6 +17,12 @@ public:
 
     std::unique_ptr<RepeatingTimer> startRepeating(std::chrono::milliseconds interval,
                                                    std::function<void()> tick) override {
+        // Shares its record, so that a tick outlives its own timer's end.
+        struct Timer final : RepeatingTimer {
+            explicit Timer(std::shared_ptr<Record> shared) : record(std::move(shared)) {}
+            ~Timer() override { record->isRunning = false; }
+            std::shared_ptr<Record> record;
+        };
         records_.push_back(std::make_shared<Record>(Record{interval, std::move(tick)}));
         return std::make_unique<Timer>(records_.back());
     }
@@ -40,18 +41,6 @@ public:
             }
         }
     }
-
-private:
-    // Shares its record, so that a tick outlives its own timer's end.
-    class Timer final : public RepeatingTimer {
-    public:
-        explicit Timer(std::shared_ptr<Record> record) : record_(std::move(record)) {}
-        ~Timer() override { record_->isRunning = false; }
-
-    private:
-        std::shared_ptr<Record> record_;
-    };
-
     std::vector<std::shared_ptr<Record>> records_;
 };
 
