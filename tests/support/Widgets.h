@@ -1,16 +1,32 @@
 #pragma once
 
-// All a view's test needs besides the view: Qt Test, Qt Widgets, a state and samples.
+// All a view's test needs: Qt Test and Widgets, the views, a state, samples and a desktop.
+#include "discovery/DesktopEntryDiscovery.h"
+#include "discovery/LinuxAppDiscovery.h"
+#include "discovery/SteamGameDiscovery.h"
+#include "haptics/HapticTrigger.h"
 #include "support/AppStateFixture.h"
 #include "support/SampleProfiles.h"
+#include "ui/AddMappingSheet.h"
+#include "ui/AddProfileSheet.h"
+#include "ui/AppFilePicker.h"
+#include "ui/AppIconLookup.h"
+#include "ui/ChangeAppSheet.h"
+#include "ui/InstalledApps.h"
+#include "ui/KeyCaptureView.h"
+#include "ui/MainWindow.h"
+#include "ui/MappingRow.h"
+#include "ui/MessageBoxAlertPresenter.h"
+#include "ui/ProfileEditorView.h"
+#include "ui/ProfileListModel.h"
+#include "ui/SettingsView.h"
+#include "ui/StatusBar.h"
 
-#include <cstdint>
-#include <string_view>
+#include <linux/input-event-codes.h>
 
 #include <QtTest>
 #include <QtWidgets>
 
-// The view suites speak of the project's types and Qt's string literals throughout.
 using namespace thrumwise;
 using namespace Qt::StringLiterals;
 
@@ -20,12 +36,7 @@ namespace thrumwise::test {
 template <typename T>
 T* child(const QWidget& root, QStringView name) {
     for (T* widget : root.findChildren<T*>()) {
-        if constexpr (requires { widget->text(); }) {
-            if (widget->text() == name) {
-                return widget;
-            }
-        }
-        if (widget->accessibleName() == name) {
+        if (widget->property("text").toString() == name || widget->accessibleName() == name) {
             return widget;
         }
     }
@@ -63,8 +74,8 @@ struct Key {
     std::u16string_view text;
 };
 
-// Presses and releases `key` as the window system does: sent, not posted, so
-// that shortcuts see it first, with the X keycode (the evdev code plus 8).
+// Sent, not posted, so that shortcuts see it first, as from the window system,
+// whose keycode is the evdev code plus 8.
 inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers modifiers = {}) {
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
         QKeyEvent event(type, key.qtKey, modifiers, key.evdev + 8, 0, 0,
@@ -72,5 +83,46 @@ inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers mo
         QApplication::sendEvent(&receiver, &event);
     }
 }
+
+// Writes down every requested effect and accepts it at once.
+struct RecordingHaptics final : HapticTrigger {
+    void trigger(std::string pattern, Completion done) override {
+        patterns.push_back(std::move(pattern));
+        if (done) {
+            done(true);
+        }
+    }
+    std::vector<std::string> patterns;
+};
+
+// Desktop entries in a temporary folder, the applications read from them (an
+// entry is known by `wmClass`, else by its file name without ".desktop"), a
+// file dialog answering with `next` or a cancel, and all a window is built with.
+struct FixtureDesktop final : AppFilePicker {
+    bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
+        const QByteArray entry = "[Desktop Entry]\nType=Application\nName=" + name +
+                                 (wmClass.isEmpty() ? QByteArray() : "\nStartupWMClass=" + wmClass);
+        QFile out(path(u"data/applications/"_s + file));
+        return QDir().mkpath(path(u"data/applications"_s)) && out.open(QIODevice::WriteOnly) &&
+               out.write(entry) == entry.size();
+    }
+    QString path(const QString& name) const { return root.filePath(name); }
+    std::optional<QString> pickApplication(QWidget* /*parent*/) override {
+        return std::exchange(next, std::nullopt);
+    }
+    ViewServices services() { return {app.state(), icons, haptics, apps, *this}; }
+
+    QTemporaryDir root;
+    BoundedFileSystem files;
+    DesktopEntryDiscovery desktopEntries{{path(u"data"_s), {}}, "C", files};
+    SteamGameDiscovery steamGames{{}, files};
+    AppBundleReader bundles{files};
+    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
+    InstalledApps apps{discovery};
+    std::optional<QString> next;
+    AppStateFixture app;
+    NoAppIcons icons;
+    RecordingHaptics haptics;
+};
 
 }  // namespace thrumwise::test

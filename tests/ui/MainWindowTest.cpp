@@ -1,10 +1,4 @@
-#include "support/FixtureDesktop.h"
-#include "support/RecordingHaptics.h"
 #include "support/Widgets.h"
-#include "ui/AddProfileSheet.h"
-#include "ui/AppIconLookup.h"
-#include "ui/MainWindow.h"
-#include "ui/ProfileEditorView.h"
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -13,12 +7,9 @@ private Q_SLOTS:
     // The list moving its own selection as a row goes is no pick of the user; a
     // profile made from the status panel is not selected.
     void theDetailFollowsTheSelectionAndTheToolbarActs() {
-        test::AppStateFixture app;
-        AppState& state = app.state();
-        NoAppIcons icons;
-        test::RecordingHaptics haptics;
         test::FixtureDesktop desktop;
-        MainWindow window{ViewServices{state, icons, haptics, desktop.apps, desktop.picker}, {}};
+        AppState& state = desktop.app.state();
+        MainWindow window{desktop.services(), {}};
         state.setProfiles({test::profile("A", "Arena", "arena"), test::profile("Q", "Quest", "q")});
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));

@@ -1,5 +1,4 @@
 #include "support/Widgets.h"
-#include "ui/MappingRow.h"
 
 class MappingRowTest : public QObject {
     Q_OBJECT

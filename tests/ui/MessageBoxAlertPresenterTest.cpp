@@ -1,5 +1,4 @@
 #include "support/Widgets.h"
-#include "ui/MessageBoxAlertPresenter.h"
 
 class MessageBoxAlertPresenterTest : public QObject {
     Q_OBJECT

@@ -1,5 +1,4 @@
 #include "support/Widgets.h"
-#include "ui/ProfileListModel.h"
 
 class ProfileListModelTest : public QObject {
     Q_OBJECT
@@ -7,7 +6,8 @@ class ProfileListModelTest : public QObject {
 private Q_SLOTS:
     void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
         test::AppStateFixture app;
-        const GameProfile a = test::profile("A", "A", "a"), c = test::profile("C", "C", "c");
+        const GameProfile a = test::profile("A", "A", "a"), c = test::profile("C", "C", "c"),
+                          d = test::profile("D", "Delta", "delta");
         GameProfile b = test::profile("B", "Beta", "beta");
         app.state().setProfiles({a, b, c});
         ProfileListModel model{app.state()};
@@ -21,10 +21,8 @@ private Q_SLOTS:
         b.displayName = "Beta Prime";
         app.state().setProfiles({a, b, c});
         app.state().setProfiles({a, b, c});  // the same list again: nothing
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
+        QVERIFY(changed.count() == 1 && changed.at(0).at(0).toModelIndex().row() == 1);
 
-        const GameProfile d = test::profile("D", "Delta", "delta");
         app.state().setProfiles({a, b, c, d, d});
         QVERIFY(inserted.count() == 1 && inserted.at(0).at(1) == 3 && inserted.at(0).at(2) == 4);
 

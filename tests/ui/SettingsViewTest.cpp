@@ -1,5 +1,4 @@
 #include "support/Widgets.h"
-#include "ui/SettingsView.h"
 
 class SettingsViewTest : public QObject {
     Q_OBJECT
@@ -15,7 +14,7 @@ private Q_SLOTS:
         QVERIFY(!login->isChecked() && menuBar->isChecked());
         auto* pattern = view.findChild<QComboBox*>();
         pattern->setCurrentIndex(5);
-        QCOMPARE(pattern->currentData().toString(), QStringLiteral("sharp_collision"));
+        QCOMPARE(pattern->currentData().toString(), u"sharp_collision"_s);
     }
 };
 
