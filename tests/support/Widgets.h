@@ -30,6 +30,12 @@
 using namespace thrumwise;
 using namespace Qt::StringLiterals;
 
+// A view's suite: a Qt Test class whose private slots come between these two, and its main.
+// clang-format off
+#define VIEW_SUITE(Suite) class Suite : public QObject { Q_OBJECT private Q_SLOTS:
+#define VIEW_SUITE_END(Suite) }; QTEST_MAIN(Suite)
+// clang-format on
+
 namespace thrumwise::test {
 
 // The first T under `root` whose text or accessible name is `name`, or null.
@@ -67,19 +73,11 @@ inline QStringList shownTexts(const QWidget& root) {
     return texts;
 }
 
-// A key as X11 reports it: its Linux (evdev) code, its Qt key and the text it types.
-struct Key {
-    std::uint32_t evdev;
-    int qtKey;
-    std::u16string_view text;
-};
-
-// Sent, not posted, so that shortcuts see it first, as from the window system,
-// whose keycode is the evdev code plus 8.
-inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers modifiers = {}) {
+// A key as X11 sends it, first to shortcuts: its keycode is the evdev code plus 8.
+inline void pressKey(QWidget& receiver, std::uint32_t evdev, int qtKey, const QString& text = {},
+                     Qt::KeyboardModifiers modifiers = {}) {
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent event(type, key.qtKey, modifiers, key.evdev + 8, 0, 0,
-                        QStringView(key.text).toString());
+        QKeyEvent event(type, qtKey, modifiers, evdev + 8, 0, 0, text);
         QApplication::sendEvent(&receiver, &event);
     }
 }
@@ -95,9 +93,8 @@ struct RecordingHaptics final : HapticTrigger {
     std::vector<std::string> patterns;
 };
 
-// Desktop entries in a temporary folder, the applications read from them (an
-// entry is known by `wmClass`, else by its file name without ".desktop"), a
-// file dialog answering with `next` or a cancel, and all a window is built with.
+// Desktop entries in a temporary folder and the applications read from them (known by `wmClass`,
+// else by file name), a file dialog answering `next` or a cancel, and all a window is built with.
 struct FixtureDesktop final : AppFilePicker {
     bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
         const QByteArray entry = "[Desktop Entry]\nType=Application\nName=" + name +
