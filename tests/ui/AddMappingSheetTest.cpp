@@ -22,8 +22,7 @@ struct Rig {
         if (armed) {
             sheet.findChild<KeyCaptureView*>()->startCapture();
         }
-        test::pressKey(sheet.focusWidget() != nullptr ? *sheet.focusWidget() : sheet, evdev, qtKey,
-                       text);
+        test::pressKey(*(sheet.focusWidget() ? sheet.focusWidget() : &sheet), evdev, qtKey, text);
     }
     test::RecordingHaptics haptics;
     std::vector<KeyMapping> saved;

@@ -5,8 +5,7 @@ void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
     test::AppStateFixture app;
     const GameProfile a = test::profile("A", "A", "a"), c = test::profile("C", "C", "c"),
                       d = test::profile("D", "Delta", "delta");
-    GameProfile b = test::profile("B", "Beta", "beta");
-    app.state().setProfiles({a, b, c});
+    app.state().setProfiles({a, test::profile("B", "Beta", "beta"), c});
     ProfileListModel model{app.state()};
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::QtTest};
     QSignalSpy changed{&model, &QAbstractItemModel::dataChanged};
@@ -14,7 +13,7 @@ void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
     QSignalSpy removed{&model, &QAbstractItemModel::rowsRemoved};
     QSignalSpy reset{&model, &QAbstractItemModel::modelReset};
 
-    b.displayName = "Beta Prime";
+    const GameProfile b = test::profile("B", "Beta Prime", "beta");  // the same profile, renamed
     app.state().setProfiles({a, b, c});
     app.state().setProfiles({a, b, c});  // the same list again: nothing
     QVERIFY(changed.count() == 1 && changed.at(0).at(0).toModelIndex().row() == 1);
