@@ -26,8 +26,8 @@ void anEditUpdatesItsRowAndAdditionsAndDeletionsMoveOnlyTheirRows() {
     QCOMPARE(test::rowTexts(model), (QStringList{u"Beta Prime"_s, u"Delta"_s}));
 
     app.state().setProfiles({d, b});  // a new order: only a reset says it
-    QVERIFY(reset.count() == 1 &&
-            test::rowTexts(model) == QStringList({u"Delta"_s, u"Beta Prime"_s}));
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(test::rowTexts(model), (QStringList{u"Delta"_s, u"Beta Prime"_s}));
 }
 VIEW_SUITE_END(ProfileListModelTest)
 #include "ProfileListModelTest.moc"
