@@ -6,9 +6,8 @@
 #include "model/ProfileManager.h"
 #include "state/AppState.h"
 #include "support/AppStateFixture.h"
-#include "support/FixtureDesktop.h"
-#include "support/RecordingHaptics.h"
 #include "support/SampleProfiles.h"
+#include "support/Widgets.h"
 #include "ui/AppIconLookup.h"
 #include "ui/ProfileEditorView.h"
 
@@ -48,7 +47,7 @@ void keystrokeInTheEditor(benchmark::State& state) {
     test::FixtureDesktop desktop;
     ProfileEditorView editor(
         app.state().profiles().front().id, [] {},
-        ViewServices{app.state(), icons, haptics, desktop.apps, desktop.picker});
+        ViewServices{app.state(), icons, haptics, desktop.apps, desktop});
     auto* name = editor.findChild<QLineEdit*>();
     int keys = 0;
     for (auto _ : state) {

@@ -1,18 +1,40 @@
 #pragma once
 
-// All a view's test needs besides the view: Qt Test, Qt Widgets, a state and samples.
+// All a view's test needs: Qt Test and Widgets, the views, a state, samples and a desktop.
+#include "discovery/DesktopEntryDiscovery.h"
+#include "discovery/LinuxAppDiscovery.h"
+#include "discovery/SteamGameDiscovery.h"
+#include "haptics/HapticTrigger.h"
 #include "support/AppStateFixture.h"
 #include "support/SampleProfiles.h"
+#include "ui/AddMappingSheet.h"
+#include "ui/AddProfileSheet.h"
+#include "ui/AppFilePicker.h"
+#include "ui/AppIconLookup.h"
+#include "ui/ChangeAppSheet.h"
+#include "ui/InstalledApps.h"
+#include "ui/KeyCaptureView.h"
+#include "ui/MainWindow.h"
+#include "ui/MappingRow.h"
+#include "ui/MessageBoxAlertPresenter.h"
+#include "ui/ProfileEditorView.h"
+#include "ui/ProfileListModel.h"
+#include "ui/SettingsView.h"
+#include "ui/StatusBar.h"
 
-#include <cstdint>
-#include <string_view>
+#include <linux/input-event-codes.h>
 
 #include <QtTest>
 #include <QtWidgets>
 
-// The view suites speak of the project's types and Qt's string literals throughout.
 using namespace thrumwise;
 using namespace Qt::StringLiterals;
+
+// A view's suite: a Qt Test class whose private slots come between these two, and its main.
+// clang-format off
+#define VIEW_SUITE(Suite) class Suite : public QObject { Q_OBJECT private Q_SLOTS:
+#define VIEW_SUITE_END(Suite) }; QTEST_MAIN(Suite)
+// clang-format on
 
 namespace thrumwise::test {
 
@@ -20,12 +42,7 @@ namespace thrumwise::test {
 template <typename T>
 T* child(const QWidget& root, QStringView name) {
     for (T* widget : root.findChildren<T*>()) {
-        if constexpr (requires { widget->text(); }) {
-            if (widget->text() == name) {
-                return widget;
-            }
-        }
-        if (widget->accessibleName() == name) {
+        if (widget->property("text").toString() == name || widget->accessibleName() == name) {
             return widget;
         }
     }
@@ -56,21 +73,53 @@ inline QStringList shownTexts(const QWidget& root) {
     return texts;
 }
 
-// A key as X11 reports it: its Linux (evdev) code, its Qt key and the text it types.
-struct Key {
-    std::uint32_t evdev;
-    int qtKey;
-    std::u16string_view text;
-};
-
-// Presses and releases `key` as the window system does: sent, not posted, so
-// that shortcuts see it first, with the X keycode (the evdev code plus 8).
-inline void pressKey(QWidget& receiver, const Key& key, Qt::KeyboardModifiers modifiers = {}) {
+// A key as X11 sends it, first to shortcuts: its keycode is the evdev code plus 8.
+inline void pressKey(QWidget& receiver, std::uint32_t evdev, int qtKey, const QString& text = {},
+                     Qt::KeyboardModifiers modifiers = {}) {
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent event(type, key.qtKey, modifiers, key.evdev + 8, 0, 0,
-                        QStringView(key.text).toString());
+        QKeyEvent event(type, qtKey, modifiers, evdev + 8, 0, 0, text);
         QApplication::sendEvent(&receiver, &event);
     }
 }
+
+// Writes down every requested effect and accepts it at once.
+struct RecordingHaptics final : HapticTrigger {
+    void trigger(std::string pattern, Completion done) override {
+        patterns.push_back(std::move(pattern));
+        if (done) {
+            done(true);
+        }
+    }
+    std::vector<std::string> patterns;
+};
+
+// Desktop entries in a temporary folder and the applications read from them (known by `wmClass`,
+// else by file name), a file dialog answering `next` or a cancel, and all a window is built with.
+struct FixtureDesktop final : AppFilePicker {
+    bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
+        const QByteArray entry = "[Desktop Entry]\nType=Application\nName=" + name +
+                                 (wmClass.isEmpty() ? QByteArray() : "\nStartupWMClass=" + wmClass);
+        QFile out(path(u"data/applications/"_s + file));
+        return QDir().mkpath(path(u"data/applications"_s)) && out.open(QIODevice::WriteOnly) &&
+               out.write(entry) == entry.size();
+    }
+    QString path(const QString& name) const { return root.filePath(name); }
+    std::optional<QString> pickApplication(QWidget* /*parent*/) override {
+        return std::exchange(next, std::nullopt);
+    }
+    ViewServices services() { return {app.state(), icons, haptics, apps, *this}; }
+
+    QTemporaryDir root;
+    BoundedFileSystem files;
+    DesktopEntryDiscovery desktopEntries{{path(u"data"_s), {}}, "C", files};
+    SteamGameDiscovery steamGames{{}, files};
+    AppBundleReader bundles{files};
+    LinuxAppDiscovery discovery{desktopEntries, steamGames, bundles};
+    InstalledApps apps{discovery};
+    std::optional<QString> next;
+    AppStateFixture app;
+    NoAppIcons icons;
+    RecordingHaptics haptics;
+};
 
 }  // namespace thrumwise::test
