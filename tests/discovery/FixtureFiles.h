@@ -2,6 +2,7 @@
 
 #include "discovery/LinuxAppDiscovery.h"
 #include "discovery/SteamGameDiscovery.h"
+#include "support/Files.h"
 
 #include <algorithm>
 #include <functional>
@@ -19,9 +20,7 @@ namespace thrumwise::test {
 inline bool writeFiles(const QString& root,
                        const std::vector<std::pair<QString, QByteArray>>& files) {
     return std::ranges::all_of(files, [&root](const auto& named) {
-        QFile file(QDir(root).filePath(named.first));
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
-               file.write(named.second) == named.second.size();
+        return writeFile(QDir(root).filePath(named.first), named.second);
     });
 }
 

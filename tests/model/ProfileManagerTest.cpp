@@ -1,4 +1,5 @@
 #include "model/ProfileManager.h"
+#include "support/Files.h"
 #include "support/LogRecorder.h"
 #include "support/SampleProfiles.h"
 
@@ -18,12 +19,6 @@ const std::string kSaveFailed = "[ProfileManager] Failed to save profiles: ";
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
 }
 
 // A store in a folder not made yet, its clock stopped at 2026-12-06 09:05:07.
@@ -72,7 +67,7 @@ private Q_SLOTS:
                  {u""_s, R"([{"id":"P"}])", "key \"displayName\" is missing", stamped + u"-2"_s},
                  {u"/keep"_s, "k", "", stamped + u"-3"_s}}) {
             QFile::remove(store.file);
-            QVERIFY(writeFile(store.file + inside, content));
+            QVERIFY(test::writeFile(store.file + inside, content));
             store.log.clear();
             QVERIFY(store.manager.loadProfiles().empty());
             const auto lines = store.log.lines();
@@ -103,7 +98,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(reader), oldBytes);
         QCOMPARE(readFile(store.file), QByteArray("[]"));
         // A folder in the file's place makes the final rename fail, whoever runs the test.
-        QVERIFY(QFile::remove(store.file) && writeFile(store.file + u"/keep"_s, "k"));
+        QVERIFY(QFile::remove(store.file) && test::writeFile(store.file + u"/keep"_s, "k"));
         const auto reason = store.manager.saveProfiles(store.old);
         QVERIFY(reason && !reason->empty());
         const auto lines = store.log.lines();
@@ -111,7 +106,8 @@ private Q_SLOTS:
         QCOMPARE(lines[2], kSaveFailed + *reason);
         QCOMPARE(readFile(store.file + u"/keep"_s), QByteArray("k"));
         QCOMPARE(store.entries(), QStringList{u"profiles.json"_s});
-        QVERIFY(QDir(store.folder).removeRecursively() && writeFile(store.folder, "not a folder"));
+        QVERIFY(QDir(store.folder).removeRecursively() &&
+                test::writeFile(store.folder, "not a folder"));
         store.log.clear();
         QVERIFY(store.manager.loadProfiles().empty() && store.log.lines().empty());
         const auto refused = store.manager.saveProfiles(store.old);

@@ -37,8 +37,12 @@ public:
         return lines_;
     }
     QStringList linesContaining(const QString& text) { return lines().filter(text); }
+    // Stops waiting once the program has ended, as no more lines can come.
     bool waitForLines(const QString& text, int count = 1) {
-        return QTest::qWaitFor([&] { return linesContaining(text).size() >= count; }, patienceMs);
+        const auto seen = [&] {
+            return linesContaining(text).size() >= count;
+        };
+        return QTest::qWaitFor([&] { return seen() || !isRunning(); }, patienceMs) && seen();
     }
 
     // True when it ended by itself with status 0.

@@ -2,6 +2,7 @@
 
 // Its users build with THRUMWISE_APP and the other programs' paths defined.
 #include "model/ProfileCoding.h"
+#include "support/Files.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/SampleProfiles.h"
 #include "support/XvfbServer.h"
@@ -51,9 +52,7 @@ public:
         return found;
     }
     bool writeFile(const char* path, const QByteArray& bytes) const {
-        QFile file(home(path));
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) &&
-               file.write(bytes) == bytes.size();
+        return test::writeFile(home(path), bytes);
     }
     // One profile, for the game window's class.
     bool writeProfiles(std::vector<KeyMapping> mappings) const {

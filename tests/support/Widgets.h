@@ -6,6 +6,7 @@
 #include "discovery/SteamGameDiscovery.h"
 #include "haptics/HapticTrigger.h"
 #include "support/AppStateFixture.h"
+#include "support/Files.h"
 #include "support/SampleProfiles.h"
 #include "ui/AddMappingSheet.h"
 #include "ui/AddProfileSheet.h"
@@ -99,9 +100,7 @@ struct FixtureDesktop final : AppFilePicker {
     bool addEntry(const QString& file, const QByteArray& name, const QByteArray& wmClass = {}) {
         const QByteArray entry = "[Desktop Entry]\nType=Application\nName=" + name +
                                  (wmClass.isEmpty() ? QByteArray() : "\nStartupWMClass=" + wmClass);
-        QFile out(path(u"data/applications/"_s + file));
-        return QDir().mkpath(path(u"data/applications"_s)) && out.open(QIODevice::WriteOnly) &&
-               out.write(entry) == entry.size();
+        return writeFile(path(u"data/applications/"_s + file), entry);
     }
     QString path(const QString& name) const { return root.filePath(name); }
     std::optional<QString> pickApplication(QWidget* /*parent*/) override {

@@ -54,8 +54,8 @@ public:
     }
 
 private:
-    // Xvfb prints the display number once it accepts clients, and nothing
-    // when another server has the number.
+    // Xvfb prints the display number once it accepts clients, and exits at
+    // once when another server has the number.
     bool launch(int displayNumber) {
         kill();
         displayNumber_ = displayNumber;
